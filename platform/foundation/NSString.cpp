@@ -1,0 +1,181 @@
+#include "platform/foundation/NSString.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Decodes one code point at `i`, advancing it. Returns none for a malformed sequence (and advances
+// past its first byte).
+std::optional<char32_t> decodeOne(std::string_view s, size_t& i)
+{
+    auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char b0 = byte(i);
+    if (b0 < 0x80) {
+        ++i;
+        return b0;
+    }
+    size_t need;
+    char32_t cp;
+    char32_t min;
+    if ((b0 & 0xE0) == 0xC0) {
+        need = 1, cp = b0 & 0x1F, min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        need = 2, cp = b0 & 0x0F, min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        need = 3, cp = b0 & 0x07, min = 0x10000;
+    } else {
+        ++i;
+        return std::nullopt;
+    }
+    if (i + need >= s.size()) {
+        ++i;
+        return std::nullopt;
+    }
+    for (size_t k = 1; k <= need; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) {
+            ++i;
+            return std::nullopt;
+        }
+        cp = (cp << 6) | (byte(i + k) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ++i;
+        return std::nullopt;
+    }
+    i += need + 1;
+    return cp;
+}
+
+void appendUTF16(std::u16string& out, char32_t cp)
+{
+    if (cp >= 0x10000) {
+        cp -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+        out.push_back(static_cast<char16_t>(cp));
+    }
+}
+
+void appendUTF8(std::string& out, char32_t cp)
+{
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// Walks the UTF-16 units as code points; a lone surrogate counts as U+FFFD of one unit.
+template<typename F>
+void forEachCodePoint(const std::u16string& units, F&& f)
+{
+    for (size_t i = 0; i < units.size();) {
+        char32_t u = units[i];
+        size_t width = 1;
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+            u = 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            width = 2;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            u = kReplacement;
+        }
+        f(u, i, width);
+        i += width;
+    }
+}
+
+} // namespace
+
+NSString::NSString(const char* utf8)
+    : NSString(std::string_view(utf8 ? utf8 : ""))
+{
+}
+
+NSString::NSString(std::string_view utf8)
+{
+    _units.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();)
+        appendUTF16(_units, decodeOne(utf8, i).value_or(kReplacement));
+}
+
+std::optional<NSString> NSString::fromUTF8(std::string_view bytes)
+{
+    std::u16string units;
+    units.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        auto cp = decodeOne(bytes, i);
+        if (!cp)
+            return std::nullopt;
+        appendUTF16(units, *cp);
+    }
+    return NSString(std::move(units));
+}
+
+std::optional<NSString> NSString::stringWithContentsOfFile(const NSString& path, NSStringEncoding encoding)
+{
+    if (encoding != NSUTF8StringEncoding)
+        return std::nullopt;
+    std::ifstream in(path.utf8(), std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return std::nullopt;
+    return fromUTF8(bytes);
+}
+
+std::string NSString::utf8() const
+{
+    std::string out;
+    out.reserve(_units.size());
+    forEachCodePoint(_units, [&](char32_t cp, size_t, size_t) { appendUTF8(out, cp); });
+    return out;
+}
+
+NSRange NSString::rangeOfString(const NSString& other) const
+{
+    if (other._units.empty())
+        return {static_cast<NSUInteger>(NSNotFound), 0};
+    auto pos = _units.find(other._units);
+    if (pos == std::u16string::npos)
+        return {static_cast<NSUInteger>(NSNotFound), 0};
+    return {static_cast<NSUInteger>(pos), other.length()};
+}
+
+NSString NSString::substringWithRange(NSRange range) const
+{
+    return NSString(_units.substr(range.location, range.length));
+}
+
+bool NSString::hasPrefix(const NSString& prefix) const
+{
+    return _units.starts_with(prefix._units);
+}
+
+size_t NSString::utf8OffsetOfIndex(NSUInteger index) const
+{
+    size_t bytes = 0;
+    bool done = false;
+    forEachCodePoint(_units, [&](char32_t cp, size_t at, size_t width) {
+        if (done || at >= index) {
+            done = true;
+            return;
+        }
+        bytes += cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+    });
+    return bytes;
+}

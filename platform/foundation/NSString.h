@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/foundation/NSRange.h"
+
+#include <compare>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// An immutable string with the platform's UTF-16 semantics: length() and every NSRange count
+// UTF-16 code units. Made from UTF-8; utf8() gives UTF-8 back for Pango, files and output.
+class NSString {
+public:
+    NSString() = default;
+    // Invalid UTF-8 bytes become U+FFFD, so text from anywhere can be shown.
+    NSString(const char* utf8);
+    NSString(std::string_view utf8);
+    NSString(const std::string& utf8) : NSString(std::string_view(utf8)) { }
+    explicit NSString(std::u16string utf16) : _units(std::move(utf16)) { }
+
+    // Strict decoding: none when the bytes are not valid UTF-8.
+    static std::optional<NSString> fromUTF8(std::string_view bytes);
+    // The whole file decoded in the given encoding, or none when it is missing, unreadable or
+    // not valid in that encoding. Only UTF-8 (4) is supported.
+    static std::optional<NSString> stringWithContentsOfFile(const NSString& path, NSStringEncoding encoding);
+
+    NSUInteger length() const { return static_cast<NSUInteger>(_units.size()); }
+    bool isEmpty() const { return _units.empty(); }
+    char16_t characterAtIndex(NSUInteger index) const { return _units.at(index); }
+    const std::u16string& utf16() const { return _units; }
+    std::string utf8() const;
+
+    // The first occurrence, exact and case-sensitive; {NSNotFound, 0} when there is none or when
+    // the searched string is empty.
+    NSRange rangeOfString(const NSString& other) const;
+    NSString substringWithRange(NSRange range) const;
+    bool hasPrefix(const NSString& prefix) const;
+
+    // The UTF-8 byte offset of a UTF-16 index (clamped to the end): Pango indexes attributes
+    // by bytes.
+    size_t utf8OffsetOfIndex(NSUInteger index) const;
+
+    bool operator==(const NSString&) const = default;
+    auto operator<=>(const NSString&) const = default;
+
+private:
+    std::u16string _units;
+};
+
+template<>
+struct std::hash<NSString> {
+    size_t operator()(const NSString& s) const noexcept { return std::hash<std::u16string>()(s.utf16()); }
+};

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The one seam through which the app reaches the operating system: identity changes, shell
+// command lines and opening URLs. The host installs the real implementation or the dry-run
+// printer; tests install the recorder. Results are returned but the app never looks at them.
+class System {
+public:
+    virtual ~System() = default;
+
+    virtual int setuid(uid_t uid) = 0;
+    virtual int setgid(gid_t gid) = 0;
+    // Runs LINE through the shell and returns when the shell has finished.
+    virtual int system(const std::string& line) = 0;
+    // Hands the URL to the desktop's browser; never through a shell.
+    virtual int openURL(const std::string& url) = 0;
+
+    // The implementation in force. Until a host installs one, this is a dry-run printer on standard
+    // output, so that nothing that forgot to choose can reach the real system by accident.
+    static System& current();
+    static std::shared_ptr<System> setCurrent(std::shared_ptr<System> system);
+};
+
+// Runs each line as SHELL -c LINE and waits for it. When the process has more privilege than the
+// user who started it, the child gets a clean environment.
+class RealSystem final : public System {
+public:
+    explicit RealSystem(std::string shellPath = "/bin/sh");
+
+    int setuid(uid_t uid) override;
+    int setgid(gid_t gid) override;
+    int system(const std::string& line) override;
+    int openURL(const std::string& url) override;
+
+    // Whether children get the clean environment: the process started set-user-ID or set-group-ID,
+    // or it raised its identity with setuid(0) from a real user id that was not 0.
+    bool hasRaisedPrivilege() const { return _startedPrivileged || _raisedByCall; }
+
+    // The environment handed to children when privilege was raised: a fixed safe PATH and none of
+    // the variables that change what a shell runs (IFS, ENV, BASH_ENV, LD_*, exported functions...).
+    static std::vector<std::string> cleanEnvironment(char* const* environment);
+
+    // For tests: behave as if the process had started set-user-ID.
+    void setStartedPrivilegedForTesting(bool value) { _startedPrivileged = value; }
+
+private:
+    std::string _shellPath;
+    bool _startedPrivileged = false;
+    bool _raisedByCall = false;
+};
+
+// Prints each call, one a line (setuid(0), setgid(0), system("kill 1"), openURL("https://...")),
+// with the strings escaped as C string literals, and spawns nothing.
+class DryRunSystem final : public System {
+public:
+    explicit DryRunSystem(std::ostream& out);
+
+    int setuid(uid_t uid) override;
+    int setgid(gid_t gid) override;
+    int system(const std::string& line) override;
+    int openURL(const std::string& url) override;
+
+private:
+    std::ostream& _out;
+};
+
+// Records each call in the dry-run notation, for tests.
+class RecordingSystem final : public System {
+public:
+    int setuid(uid_t uid) override;
+    int setgid(gid_t gid) override;
+    int system(const std::string& line) override;
+    int openURL(const std::string& url) override;
+
+    const std::vector<std::string>& calls() const { return _calls; }
+    void clear() { _calls.clear(); }
+
+private:
+    std::vector<std::string> _calls;
+};
+
+// Escapes a string as the body of a C string literal, quotes included: "a\tb\n".
+std::string cStringLiteral(const std::string& text);
