@@ -1,5 +1,7 @@
 #include "platform/foundation/NSString.h"
 
+#include "platform/foundation/DeviceRoot.h"
+
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -129,7 +131,7 @@ std::optional<NSString> NSString::stringWithContentsOfFile(const NSString& path,
 {
     if (encoding != NSUTF8StringEncoding)
         return std::nullopt;
-    std::ifstream in(path.utf8(), std::ios::binary);
+    std::ifstream in(pathUnderDeviceRoot(path.utf8()), std::ios::binary);
     if (!in)
         return std::nullopt;
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

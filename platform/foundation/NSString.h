@@ -21,7 +21,7 @@ public:
 
     // Strict decoding: none when the bytes are not valid UTF-8.
     static std::optional<NSString> fromUTF8(std::string_view bytes);
-    // The whole file decoded in the given encoding, or none when it is missing, unreadable or
+    // The whole file (an absolute path resolves under the device root) decoded in the given encoding, or none when it is missing, unreadable or
     // not valid in that encoding. Only UTF-8 (4) is supported.
     static std::optional<NSString> stringWithContentsOfFile(const NSString& path, NSStringEncoding encoding);
 
