@@ -1,0 +1,151 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
+
+namespace render {
+
+// Everything here is in points; the painter maps points to pixels by the surface's scale.
+struct Rect {
+    double x = 0, y = 0, width = 0, height = 0;
+};
+struct Size {
+    double width = 0, height = 0;
+};
+struct RGBA {
+    double r = 0, g = 0, b = 0, a = 1;
+};
+
+enum class FontWeight {
+    Regular,
+    Semibold,
+    Bold,
+};
+
+// A font as the views name it: a family ("Helvetica", or empty for the system font) and an
+// absolute size in points of the view's coordinate space.
+struct Font {
+    std::string family;
+    double size = 17;
+    FontWeight weight = FontWeight::Regular;
+};
+
+enum class TextAlignment {
+    Left,
+    Center,
+    Right,
+};
+enum class LineBreak {
+    SingleLineTruncateTail,
+    SingleLineTruncateMiddle,
+    SingleLineClip,
+    WordWrap,
+};
+
+// A span of text with its own font and colour, in UTF-8 byte offsets [start, end).
+struct TextRun {
+    size_t start = 0;
+    size_t end = 0;
+    std::optional<Font> font;
+    std::optional<RGBA> color;
+};
+
+struct TextStyle {
+    Font font;
+    RGBA color { 0, 0, 0, 1 };
+    TextAlignment alignment = TextAlignment::Left;
+    LineBreak lineBreak = LineBreak::SingleLineTruncateTail;
+    std::vector<TextRun> runs;
+};
+
+// An image in memory, premultiplied ARGB32 as Cairo keeps it, of a size in pixels.
+class Image {
+public:
+    static std::shared_ptr<Image> fromARGB(int width, int height, std::vector<uint32_t> pixels);
+    ~Image();
+    int width() const;
+    int height() const;
+    cairo_surface_t* surface() const { return _surface; }
+
+private:
+    Image() = default;
+    cairo_surface_t* _surface = nullptr;
+    std::vector<uint32_t> _pixels;
+};
+
+// The one drawing surface of a frame: a Cairo image surface of width x height points at a scale,
+// with Pango for all text. Text is measured with the same engine that draws it.
+class Painter {
+public:
+    Painter(double widthPoints, double heightPoints, double scale);
+    ~Painter();
+    Painter(const Painter&) = delete;
+    Painter& operator=(const Painter&) = delete;
+
+    double scale() const { return _scale; }
+    int pixelWidth() const;
+    int pixelHeight() const;
+
+    void save();
+    void restore();
+    void translate(double dx, double dy);
+    void scaleBy(double sx, double sy);
+    void clip(const Rect& rect);
+
+    // Draws what follows into a group that is composited at the given opacity on endGroup().
+    void beginGroup();
+    void endGroup(double opacity);
+
+    void clear(const RGBA& color);
+    void fillRect(const Rect& rect, const RGBA& color);
+    void fillRoundedRect(const Rect& rect, double radius, const RGBA& color);
+    void strokeRoundedRect(const Rect& rect, double radius, double lineWidth, const RGBA& color);
+    void fillEllipse(const Rect& rect, const RGBA& color);
+    // A soft drop shadow under a rounded rectangle (the switch's knob).
+    void fillShadow(const Rect& rect, double radius, double blur, const RGBA& color);
+    // A straight line of the given width, e.g. a 0.5-point hairline.
+    void line(double x0, double y0, double x1, double y1, double width, const RGBA& color);
+    // A closed polygon (for status bar glyphs).
+    void fillPath(const std::vector<std::pair<double, double>>& points, const RGBA& color);
+    void strokeArc(double cx, double cy, double radius, double angle0, double angle1, double width, const RGBA& color);
+
+    void drawImage(const Image& image, const Rect& destination, double opacity = 1);
+
+    // Measures text laid out in `width` points (for wrapping styles) or unconstrained (single
+    // line). Returns the logical size in points.
+    Size measureText(std::string_view utf8, const TextStyle& style, double width = -1) const;
+    // Draws text in rect: horizontal placement by the style's alignment, vertically centred in
+    // the rect for single-line styles and top-aligned for wrapped text.
+    void drawText(std::string_view utf8, const Rect& rect, const TextStyle& style);
+    // Draws wrapped text starting at the top of rect, moved up by scrollOffset points; returns
+    // the laid-out height (for scrolling text views).
+    double drawTextTopAligned(std::string_view utf8, const Rect& rect, const TextStyle& style, double scrollOffset = 0);
+
+    // The frame as PNG; false when the file could not be written.
+    bool writePNG(const std::string& path) const;
+    cairo_surface_t* surface() const { return _surface; }
+    // Pixel access for tests and hosts: premultiplied ARGB32 rows of stride bytes.
+    const unsigned char* data() const;
+    int stride() const;
+
+private:
+    cairo_surface_t* _surface = nullptr;
+    cairo_t* _cr = nullptr;
+    double _scale = 1;
+};
+
+// Points the process's fontconfig at the project's configuration (Helvetica and the system font
+// map to URW Nimbus Sans, DejaVu Sans as fallback). Called once before any text is drawn; later
+// calls do nothing. Returns false when the configuration could not be loaded (system fonts are
+// used then).
+bool configureFonts();
+
+} // namespace render
