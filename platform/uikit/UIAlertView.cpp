@@ -1,0 +1,275 @@
+#include "platform/uikit/UIAlertView.h"
+
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/render/Painter.h"
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIScreen.h"
+
+#include <algorithm>
+#include <cassert>
+
+namespace {
+
+constexpr CGFloat kPadding = 19;
+constexpr CGFloat kTitleMessageGap = 4;
+constexpr CGFloat kTextInset = 16;
+constexpr CGFloat kTitleSize = 17;
+constexpr CGFloat kMessageSize = 13;
+constexpr CGFloat kButtonFontSize = 17;
+constexpr double kDimAlpha = 0.4;
+constexpr double kAppearScale = 1.2;
+
+const UIColor kPanelColor = UIColor::colorWithRed(0.97, 0.97, 0.97, 0.98);
+const UIColor kHairlineColor = UIColor::colorWithRed(0, 0, 0, 0.2);
+const UIColor kPressedColor = UIColor::colorWithRed(0.85, 0.85, 0.85, 1);
+
+// A button of an alert: its title in the tint blue over a panel that greys while pressed.
+class UIAlertButton final : public UIButton {
+public:
+    static std::shared_ptr<UIAlertButton> create(const NSString& title, bool bold)
+    {
+        auto button = std::shared_ptr<UIAlertButton>(new UIAlertButton);
+        button->setTitle(title, UIControlStateNormal);
+        button->setTitleColor(kSystemTintColor, UIControlStateNormal);
+        button->setTitleColor(kSystemTintColor, UIControlStateHighlighted);
+        button->titleLabel()->setFont(bold ? UIFont::boldSystemFontOfSize(kButtonFontSize)
+                                           : UIFont::systemFontOfSize(kButtonFontSize));
+        return button;
+    }
+
+protected:
+    UIAlertButton()
+        : UIButton(UIButtonTypeCustom)
+    {
+    }
+    void drawContent(render::Painter& painter) override
+    {
+        if (isHighlighted())
+            painter.fillRect({ 0, 0, frame().size.width, frame().size.height }, toRGBA(kPressedColor));
+        UIButton::drawContent(painter);
+    }
+};
+
+// The panel draws its rounded fill and the hairlines between the text and the buttons.
+class UIAlertPanel final : public UIView {
+public:
+    static std::shared_ptr<UIAlertPanel> create() { return std::shared_ptr<UIAlertPanel>(new UIAlertPanel); }
+    std::vector<CGRect> hairlines;
+
+protected:
+    UIAlertPanel()
+        : UIView(CGRectZero)
+    {
+        setClipsToBounds(true);
+    }
+    void drawContent(render::Painter& painter) override
+    {
+        CGSize size = frame().size;
+        painter.fillRoundedRect({ 0, 0, size.width, size.height }, UIAlertView::kCornerRadius, toRGBA(kPanelColor));
+        for (auto& line : hairlines)
+            painter.fillRect({ line.minX(), line.minY(), line.size.width, line.size.height }, toRGBA(kHairlineColor));
+    }
+};
+
+} // namespace
+
+std::shared_ptr<UIAlertView> UIAlertView::initWithTitle(const NSString& title, const NSString& message,
+    UIAlertViewDelegate* delegate, const std::optional<NSString>& cancelButtonTitle,
+    const std::vector<NSString>& otherButtonTitles)
+{
+    auto alert = std::shared_ptr<UIAlertView>(new UIAlertView);
+    alert->_title = title;
+    alert->_message = message;
+    alert->_delegate = delegate;
+    if (auto* object = dynamic_cast<NSObject*>(delegate))
+        alert->_delegateObject = object->weakSelf();
+    if (cancelButtonTitle) {
+        alert->_cancelButtonIndex = 0;
+        alert->_buttonTitles.push_back(*cancelButtonTitle);
+    }
+    for (auto& other : otherButtonTitles)
+        alert->_buttonTitles.push_back(other);
+
+    auto panel = UIAlertPanel::create();
+    alert->_panel = panel;
+    alert->addSubview(panel);
+    alert->_titleLabel = UILabel::create();
+    alert->_titleLabel->setText(title);
+    alert->_titleLabel->setFont(UIFont::boldSystemFontOfSize(kTitleSize));
+    alert->_titleLabel->setTextAlignment(NSTextAlignmentCenter);
+    alert->_titleLabel->setNumberOfLines(0);
+    panel->addSubview(alert->_titleLabel);
+    alert->_messageLabel = UILabel::create();
+    alert->_messageLabel->setText(message);
+    alert->_messageLabel->setFont(UIFont::systemFontOfSize(kMessageSize));
+    alert->_messageLabel->setTextAlignment(NSTextAlignmentCenter);
+    alert->_messageLabel->setNumberOfLines(0);
+    panel->addSubview(alert->_messageLabel);
+    for (size_t i = 0; i < alert->_buttonTitles.size(); ++i) {
+        auto index = static_cast<NSInteger>(i);
+        auto button = UIAlertButton::create(alert->_buttonTitles[i], index == alert->_cancelButtonIndex);
+        std::weak_ptr<NSObject> weakAlert = alert->weakSelf();
+        button->addTargetAction(
+            weakAlert, [index](NSObject& object) { static_cast<UIAlertView&>(object).buttonTapped(index); },
+            UIControlEventTouchUpInside);
+        panel->addSubview(button);
+        alert->_buttons.push_back(std::move(button));
+    }
+    alert->layoutForScreen(UIScreen::mainScreen().bounds());
+    return alert;
+}
+
+UIAlertView::UIAlertView()
+    : UIView(CGRectZero)
+{
+}
+
+UIAlertView::~UIAlertView()
+{
+    *_alive = false;
+    if (_animation)
+        CAAnimationEngine::shared().cancel(_animation);
+}
+
+NSString UIAlertView::buttonTitleAtIndex(NSInteger index) const
+{
+    if (index < 0 || index >= numberOfButtons())
+        return NSString();
+    return _buttonTitles[static_cast<size_t>(index)];
+}
+
+UIAlertViewDelegate* UIAlertView::delegate() const
+{
+    return _delegateObject.expired() ? nullptr : _delegate;
+}
+
+UIButton* UIAlertView::buttonAtIndex(NSInteger index) const
+{
+    if (index < 0 || index >= numberOfButtons())
+        return nullptr;
+    return _buttons[static_cast<size_t>(index)].get();
+}
+
+void UIAlertView::layoutForScreen(CGRect screenBounds)
+{
+    setFrame(screenBounds);
+    CGFloat textWidth = kPanelWidth - 2 * kTextInset;
+    CGFloat y = kPadding;
+    CGSize titleSize = _titleLabel->sizeThatFits(textWidth);
+    _titleLabel->setFrame(CGRectMake(kTextInset, y, textWidth, std::ceil(titleSize.height)));
+    _titleLabel->setHidden(_title.isEmpty());
+    if (!_title.isEmpty())
+        y += std::ceil(titleSize.height);
+    CGSize messageSize = _messageLabel->sizeThatFits(textWidth);
+    if (!_message.isEmpty()) {
+        if (!_title.isEmpty())
+            y += kTitleMessageGap;
+        _messageLabel->setFrame(CGRectMake(kTextInset, y, textWidth, std::ceil(messageSize.height)));
+        y += std::ceil(messageSize.height);
+    }
+    _messageLabel->setHidden(_message.isEmpty());
+    y += kPadding;
+
+    auto* panel = static_cast<UIAlertPanel*>(_panel.get());
+    panel->hairlines.clear();
+    size_t count = _buttons.size();
+    // Two buttons sit side by side, the cancel button on the left; more stack one under another.
+    if (count == 2) {
+        panel->hairlines.push_back(CGRectMake(0, y, kPanelWidth, 0.5));
+        panel->hairlines.push_back(CGRectMake(kPanelWidth / 2 - 0.25, y, 0.5, kButtonHeight));
+        _buttons[0]->setFrame(CGRectMake(0, y, kPanelWidth / 2, kButtonHeight));
+        _buttons[1]->setFrame(CGRectMake(kPanelWidth / 2, y, kPanelWidth / 2, kButtonHeight));
+        y += kButtonHeight;
+    } else {
+        for (size_t i = 0; i < count; ++i) {
+            // The cancel button goes last in a stack.
+            size_t slot = (_cancelButtonIndex == 0 && count > 1) ? (i == 0 ? count - 1 : i - 1) : i;
+            CGFloat top = y + kButtonHeight * CGFloat(slot);
+            panel->hairlines.push_back(CGRectMake(0, top, kPanelWidth, 0.5));
+            _buttons[i]->setFrame(CGRectMake(0, top, kPanelWidth, kButtonHeight));
+        }
+        y += kButtonHeight * CGFloat(count);
+    }
+    CGFloat panelHeight = y;
+    panel->setFrame(CGRectMake(std::round((screenBounds.size.width - kPanelWidth) / 2),
+        std::round((screenBounds.size.height - panelHeight) / 2), kPanelWidth, panelHeight));
+}
+
+void UIAlertView::animateVisibility(double from, double to, std::function<void()> completion)
+{
+    if (_animation)
+        CAAnimationEngine::shared().cancel(_animation);
+    auto alive = _alive;
+    _animation = CAAnimationEngine::shared().add(
+        kAppearDuration,
+        [this, alive, from, to](double t) {
+            if (!*alive)
+                return;
+            _presence = from + (to - from) * t;
+            UIMarkNeedsDisplay();
+        },
+        [this, alive, completion = std::move(completion)] {
+            if (*alive)
+                _animation = 0;
+            if (completion)
+                completion();
+        },
+        CAAnimationCurve::EaseOut);
+}
+
+void UIAlertView::show()
+{
+    if (_visible)
+        return;
+    _visible = true;
+    _appearing = true;
+    layoutForScreen(UIScreen::mainScreen().bounds());
+    UIApplication::sharedApplication()->showAlert(retainSelf<UIAlertView>());
+    animateVisibility(0, 1, nullptr);
+}
+
+void UIAlertView::buttonTapped(NSInteger index)
+{
+    dismissWithClickedButtonIndex(index, true);
+}
+
+void UIAlertView::dismissWithClickedButtonIndex(NSInteger buttonIndex, bool animated)
+{
+    if (_answered)
+        return;
+    _answered = true;
+    _visible = false;
+    _appearing = false;
+    auto self = retainSelf<UIAlertView>();
+    // The application stops holding the alert at once, so it takes no more taps; the fade-out and
+    // the answer keep it alive until they are done.
+    UIApplication::sharedApplication()->removeAlert(this);
+    if (animated)
+        animateVisibility(_presence, 0, [self] { });
+    else
+        _presence = 0;
+    dispatchOnMainQueue([self, buttonIndex] {
+        if (auto* delegate = self->delegate())
+            delegate->alertView(*self, buttonIndex);
+    });
+}
+
+void UIAlertView::drawAlert(render::Painter& painter)
+{
+    if (_presence <= 0)
+        return;
+    CGSize size = frame().size;
+    painter.fillRect({ 0, 0, size.width, size.height }, { 0, 0, 0, kDimAlpha * _presence });
+    painter.save();
+    CGRect panel = _panel->frame();
+    if (_appearing && _presence < 1) {
+        double scale = kAppearScale + (1 - kAppearScale) * _presence;
+        painter.translate(panel.midX(), panel.midY());
+        painter.scaleBy(scale, scale);
+        painter.translate(-panel.midX(), -panel.midY());
+    }
+    painter.beginGroup();
+    _panel->drawHierarchy(painter);
+    painter.endGroup(_presence);
+    painter.restore();
+}

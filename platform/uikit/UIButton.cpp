@@ -1,0 +1,131 @@
+#include "platform/uikit/UIButton.h"
+
+#include "platform/render/Painter.h"
+
+namespace {
+constexpr double kPressedOpacity = 0.2;
+constexpr double kReleaseFadeDuration = 0.25;
+}
+
+std::shared_ptr<UIButton> UIButton::buttonWithType(UIButtonType type)
+{
+    return std::shared_ptr<UIButton>(new UIButton(type));
+}
+
+UIButton::UIButton(UIButtonType type)
+    : UIControl(CGRectZero)
+    , _buttonType(type)
+    , _titleLabel(UILabel::create())
+{
+    _titleLabel->setFont(UIFont::systemFontOfSize(type == UIButtonTypeSystem ? 15 : 18));
+    _titleLabel->setTextAlignment(NSTextAlignmentCenter);
+    _titleLabel->setLineBreakMode(NSLineBreakByTruncatingMiddle);
+}
+
+UIButton::~UIButton()
+{
+    *_alive = false;
+    if (_fade)
+        CAAnimationEngine::shared().cancel(_fade);
+}
+
+void UIButton::setTitle(const NSString& title, UIControlState forState)
+{
+    _titles[forState] = title;
+    setNeedsDisplay();
+}
+
+std::optional<NSString> UIButton::titleForState(UIControlState state) const
+{
+    if (auto it = _titles.find(state); it != _titles.end())
+        return it->second;
+    if (auto it = _titles.find(UIControlStateNormal); it != _titles.end())
+        return it->second;
+    return std::nullopt;
+}
+
+void UIButton::setTitleColor(const UIColor& color, UIControlState forState)
+{
+    _titleColors[forState] = color;
+    setNeedsDisplay();
+}
+
+std::optional<UIColor> UIButton::titleColorForState(UIControlState state) const
+{
+    if (auto it = _titleColors.find(state); it != _titleColors.end())
+        return it->second;
+    if (auto it = _titleColors.find(UIControlStateNormal); it != _titleColors.end())
+        return it->second;
+    return std::nullopt;
+}
+
+void UIButton::setImage(std::shared_ptr<UIImage> image, UIControlState forState)
+{
+    _images[forState] = std::move(image);
+    setNeedsDisplay();
+}
+
+std::shared_ptr<UIImage> UIButton::imageForState(UIControlState state) const
+{
+    if (auto it = _images.find(state); it != _images.end() && it->second)
+        return it->second;
+    if (auto it = _images.find(UIControlStateNormal); it != _images.end())
+        return it->second;
+    return nullptr;
+}
+
+NSString UIButton::currentTitle() const
+{
+    return titleForState(currentState()).value_or(NSString());
+}
+
+UIColor UIButton::currentTitleColor() const
+{
+    if (auto color = titleColorForState(currentState()))
+        return *color;
+    return _buttonType == UIButtonTypeSystem ? kSystemTintColor : UIColor::whiteColor();
+}
+
+void UIButton::highlightDidChange()
+{
+    if (_buttonType != UIButtonTypeSystem)
+        return;
+    if (_fade)
+        CAAnimationEngine::shared().cancel(_fade);
+    _fade = 0;
+    if (isHighlighted()) {
+        _titleOpacity = kPressedOpacity;
+        return;
+    }
+    auto alive = _alive;
+    _fade = CAAnimationEngine::shared().add(
+        kReleaseFadeDuration,
+        [this, alive](double t) {
+            if (!*alive)
+                return;
+            _titleOpacity = kPressedOpacity + (1 - kPressedOpacity) * t;
+            setNeedsDisplay();
+        },
+        [this, alive] {
+            if (*alive)
+                _fade = 0;
+        });
+}
+
+void UIButton::drawContent(render::Painter& painter)
+{
+    CGRect content = bounds();
+    if (auto image = imageForState(currentState())) {
+        CGSize size = image->size();
+        render::Rect destination { content.midX() - size.width / 2, content.midY() - size.height / 2, size.width,
+            size.height };
+        painter.drawImage(image->renderImage(), destination, _buttonType == UIButtonTypeSystem ? _titleOpacity : 1);
+    }
+    NSString title = currentTitle();
+    if (title.isEmpty())
+        return;
+    UIColor color = currentTitleColor();
+    if (_buttonType == UIButtonTypeSystem)
+        color = color.colorWithAlphaComponent(color.alpha() * _titleOpacity);
+    _titleLabel->drawText(painter, title, content, color);
+}

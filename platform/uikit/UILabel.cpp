@@ -1,0 +1,102 @@
+#include "platform/uikit/UILabel.h"
+
+#include "platform/render/Painter.h"
+
+render::Font toRenderFont(const UIFont& font)
+{
+    render::Font result;
+    result.family = font.isSystemFont() ? std::string() : font.fontName().utf8();
+    if (auto dash = result.family.rfind("-Bold"); dash != std::string::npos && dash + 5 == result.family.size())
+        result.family.erase(dash);
+    result.size = font.pointSize();
+    result.weight = font.isBold() ? render::FontWeight::Bold : render::FontWeight::Regular;
+    return result;
+}
+
+std::shared_ptr<UILabel> UILabel::create(CGRect frame)
+{
+    return std::shared_ptr<UILabel>(new UILabel(frame));
+}
+
+void UILabel::setText(const NSString& text)
+{
+    _text = text;
+    setNeedsDisplay();
+}
+
+void UILabel::setFont(const UIFont& font)
+{
+    _font = font;
+    setNeedsDisplay();
+}
+
+void UILabel::setTextColor(const UIColor& color)
+{
+    _textColor = color;
+    setNeedsDisplay();
+}
+
+void UILabel::setTextAlignment(NSTextAlignment alignment)
+{
+    _textAlignment = alignment;
+    setNeedsDisplay();
+}
+
+void UILabel::setLineBreakMode(NSLineBreakMode mode)
+{
+    _lineBreakMode = mode;
+    setNeedsDisplay();
+}
+
+render::TextStyle UILabel::textStyle(const UIColor& color) const
+{
+    render::TextStyle style;
+    style.font = toRenderFont(_font);
+    style.color = toRGBA(color);
+    style.alignment = _textAlignment == NSTextAlignmentCenter ? render::TextAlignment::Center
+        : _textAlignment == NSTextAlignmentRight              ? render::TextAlignment::Right
+                                                              : render::TextAlignment::Left;
+    switch (_lineBreakMode) {
+    case NSLineBreakByWordWrapping:
+        style.lineBreak = render::LineBreak::WordWrap;
+        break;
+    case NSLineBreakByClipping:
+        style.lineBreak = render::LineBreak::SingleLineClip;
+        break;
+    case NSLineBreakByTruncatingMiddle:
+        style.lineBreak = render::LineBreak::SingleLineTruncateMiddle;
+        break;
+    case NSLineBreakByTruncatingTail:
+        style.lineBreak = render::LineBreak::SingleLineTruncateTail;
+        break;
+    }
+    if (_numberOfLines == 0)
+        style.lineBreak = render::LineBreak::WordWrap;
+    return style;
+}
+
+void UILabel::setNumberOfLines(NSInteger lines)
+{
+    _numberOfLines = lines;
+    setNeedsDisplay();
+}
+
+CGSize UILabel::sizeThatFits(CGFloat width) const
+{
+    static render::Painter measurer(1, 1, 1);
+    auto size = measurer.measureText(_text.utf8(), textStyle(_textColor), _numberOfLines == 0 ? width : -1);
+    return { CGFloat(size.width), CGFloat(size.height) };
+}
+
+void UILabel::drawText(render::Painter& painter, const NSString& text, CGRect rect, const UIColor& color) const
+{
+    if (text.isEmpty())
+        return;
+    auto style = textStyle(color);
+    painter.drawText(text.utf8(), { rect.origin.x, rect.origin.y, rect.size.width, rect.size.height }, style);
+}
+
+void UILabel::drawContent(render::Painter& painter)
+{
+    drawText(painter, _text, bounds(), _textColor);
+}

@@ -1,0 +1,47 @@
+#include "platform/uikit/UIStatusBar.h"
+
+#include "platform/render/Painter.h"
+#include "platform/uikit/UIFont.h"
+#include "platform/uikit/UILabel.h"
+#include "platform/uikit/UIScreen.h"
+
+#include <cmath>
+#include <numbers>
+
+void UIStatusBarDraw(render::Painter& painter, UIStatusBarStyle style, const std::string& timeText, CGFloat width,
+    double opacity)
+{
+    if (opacity <= 0)
+        return;
+    const double h = UIScreen::kStatusBarHeight;
+    render::RGBA content = style == UIStatusBarStyleDefault ? render::RGBA { 0, 0, 0, 1 } : render::RGBA { 1, 1, 1, 1 };
+    painter.beginGroup();
+    if (style == UIStatusBarStyleBlackOpaque)
+        painter.fillRect({ 0, 0, width, h }, { 0, 0, 0, 1 });
+
+    render::TextStyle text;
+    text.font = toRenderFont(UIFont::systemFontOfSize(12));
+    text.color = content;
+    text.lineBreak = render::LineBreak::SingleLineClip;
+    auto carrier = painter.measureText("Carrier", text);
+    painter.drawText("Carrier", { 6, 0, carrier.width + 1, h }, text);
+
+    // The Wi-Fi mark: three arcs over a dot, opening upwards.
+    double cx = 6 + carrier.width + 12, cy = 14.5;
+    const double pi = std::numbers::pi;
+    for (int ring = 1; ring <= 3; ++ring)
+        painter.strokeArc(cx, cy, 2.8 * ring, -pi * 0.75, -pi * 0.25, 1.4, content);
+    painter.fillEllipse({ cx - 1, cy - 1, 2, 2 }, content);
+
+    text.font.weight = render::FontWeight::Semibold;
+    text.alignment = render::TextAlignment::Center;
+    painter.drawText(timeText, { 0, 0, width, h }, text);
+
+    // A full battery: an outlined body, its fill and the terminal nub.
+    double bodyWidth = 24, bodyHeight = 10.5;
+    double bx = width - 6 - 2 - bodyWidth, by = (h - bodyHeight) / 2;
+    painter.strokeRoundedRect({ bx, by, bodyWidth, bodyHeight }, 2.5, 1, content);
+    painter.fillRoundedRect({ bx + 2, by + 2, bodyWidth - 4, bodyHeight - 4 }, 1, content);
+    painter.fillRoundedRect({ bx + bodyWidth + 0.5, by + 3.5, 1.5, bodyHeight - 7 }, 0.75, content);
+    painter.endGroup(opacity);
+}

@@ -1,0 +1,88 @@
+#include "platform/uikit/UISwitch.h"
+
+#include "platform/render/Painter.h"
+
+#include <algorithm>
+
+namespace {
+constexpr double kSlideDuration = 0.25;
+constexpr render::RGBA kOnTrack { 76 / 255.0, 217 / 255.0, 100 / 255.0, 1 };
+constexpr render::RGBA kOffBorder { 0.898, 0.898, 0.898, 1 };
+constexpr render::RGBA kWhite { 1, 1, 1, 1 };
+}
+
+std::shared_ptr<UISwitch> UISwitch::create(CGRect frame)
+{
+    return std::shared_ptr<UISwitch>(new UISwitch(frame));
+}
+
+UISwitch::UISwitch(CGRect frame)
+    : UIControl({ frame.origin, { kWidth, kHeight } })
+{
+}
+
+UISwitch::~UISwitch()
+{
+    *_alive = false;
+    if (_slide)
+        CAAnimationEngine::shared().cancel(_slide);
+}
+
+void UISwitch::setFrame(CGRect frame)
+{
+    UIControl::setFrame({ frame.origin, { kWidth, kHeight } });
+}
+
+void UISwitch::setOn(bool on, bool animated)
+{
+    if (_slide)
+        CAAnimationEngine::shared().cancel(_slide);
+    _slide = 0;
+    _on = on;
+    double target = on ? 1 : 0;
+    setNeedsDisplay();
+    if (!animated) {
+        _knobPosition = target;
+        return;
+    }
+    double from = _knobPosition;
+    auto alive = _alive;
+    _slide = CAAnimationEngine::shared().add(
+        kSlideDuration,
+        [this, alive, from, target](double t) {
+            if (!*alive)
+                return;
+            _knobPosition = from + (target - from) * t;
+            setNeedsDisplay();
+        },
+        [this, alive] {
+            if (*alive)
+                _slide = 0;
+        });
+}
+
+void UISwitch::didTapInside()
+{
+    setOn(!_on, true);
+    sendActionsForControlEvents(UIControlEventValueChanged);
+    UIControl::didTapInside();
+}
+
+void UISwitch::drawContent(render::Painter& painter)
+{
+    const double w = kWidth, h = kHeight, radius = h / 2;
+    const double p = std::clamp(_knobPosition, 0.0, 1.0);
+    // The green track grows from the knob as the switch turns on.
+    painter.fillRoundedRect({ 0, 0, w, h }, radius, kOffBorder);
+    painter.fillRoundedRect({ 1.5, 1.5, w - 3, h - 3 }, radius - 1.5, kWhite);
+    if (p > 0) {
+        render::RGBA track = kOnTrack;
+        track.a = p;
+        painter.fillRoundedRect({ 0, 0, w, h }, radius, track);
+    }
+    const double knob = h - 4;
+    double x = 2 + p * (w - knob - 4);
+    painter.fillShadow({ x, 2 + 1.5, knob, knob }, knob / 2, 3, { 0, 0, 0, 0.3 });
+    painter.fillEllipse({ x, 2, knob, knob }, kWhite);
+    painter.strokeRoundedRect({ x, 2, knob, knob }, knob / 2, 0.5, { 0, 0, 0, 0.08 });
+}
