@@ -11,8 +11,8 @@ NSNotificationCenter& NSNotificationCenter::defaultCenter()
     return center;
 }
 
-void NSNotificationCenter::addRegistration(std::weak_ptr<NSObject> observer, std::function<void(NSObject&)> call,
-    const NSString& name, const NSObject* object)
+void NSNotificationCenter::addRegistration(
+    std::weak_ptr<NSObject> observer, std::function<void(NSObject&)> call, const NSString& name, const NSObject* object)
 {
     auto target = observer.lock();
     assert(target && "an observer must be alive when it registers");

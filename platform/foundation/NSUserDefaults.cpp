@@ -89,8 +89,8 @@ std::string temporaryNamePrefix(const std::filesystem::path& file)
 
 // Writes the bytes to a new file beside `file` and flushes them to the disk. Returns the new
 // file's path, or none after removing whatever it had made.
-std::optional<std::filesystem::path> writeTemporaryFile(const std::filesystem::path& file, const char* data,
-    size_t size)
+std::optional<std::filesystem::path> writeTemporaryFile(
+    const std::filesystem::path& file, const char* data, size_t size)
 {
     std::string pattern = (file.parent_path() / temporaryNamePrefix(file)).string();
     pattern.append(kTemporarySuffixLength, 'X');
