@@ -1,37 +1,19 @@
 #include "platform/foundation/NSNotificationCenter.h"
 
+#include "tests/support/CountingObserver.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-class Listener final : public NSObject {
-public:
-    static std::shared_ptr<Listener> create() { return std::shared_ptr<Listener>(new Listener); }
-
-    void heard()
-    {
-        ++calls;
-        if (onHeard)
-            onHeard();
-    }
-
-    int calls = 0;
-    std::function<void()> onHeard;
-};
-
-class Sender final : public NSObject {
-public:
-    static std::shared_ptr<Sender> create() { return std::shared_ptr<Sender>(new Sender); }
-};
 
 const NSString kChanged = "Changed";
 
 TEST(NSNotificationCenter, DeliversOncePerRegistrationAndOnlyForItsName)
 {
     NSNotificationCenter center;
-    auto listener = Listener::create();
+    auto listener = CountingObserver::create();
     for (int i = 0; i < 3; ++i)
-        center.addObserver(listener.get(), &Listener::heard, kChanged, nullptr);
+        center.addObserver(listener.get(), &CountingObserver::observe, kChanged, nullptr);
     EXPECT_EQ(center.registrationCount(listener.get()), 3u);
 
     center.postNotificationName(kChanged, nullptr);
@@ -45,12 +27,12 @@ TEST(NSNotificationCenter, DeliversOncePerRegistrationAndOnlyForItsName)
 TEST(NSNotificationCenter, NilObjectHearsEverySenderAndAnObjectOnlyItself)
 {
     NSNotificationCenter center;
-    auto first = Sender::create();
-    auto second = Sender::create();
-    auto everyone = Listener::create();
-    auto onlyFirst = Listener::create();
-    center.addObserver(everyone.get(), &Listener::heard, kChanged, nullptr);
-    center.addObserver(onlyFirst.get(), &Listener::heard, kChanged, first.get());
+    auto first = CountingObserver::create();
+    auto second = CountingObserver::create();
+    auto everyone = CountingObserver::create();
+    auto onlyFirst = CountingObserver::create();
+    center.addObserver(everyone.get(), &CountingObserver::observe, kChanged, nullptr);
+    center.addObserver(onlyFirst.get(), &CountingObserver::observe, kChanged, first.get());
 
     center.postNotificationName(kChanged, first.get());
     center.postNotificationName(kChanged, second.get());
@@ -63,18 +45,18 @@ TEST(NSNotificationCenter, ObserverThatHasGoneIsNeverCalled)
 {
     NSNotificationCenter center;
     int callsOfGoneObservers = 0;
-    auto survivor = Listener::create();
-    auto released = Listener::create();
-    auto releasedDuringDelivery = Listener::create();
-    released->onHeard = [&] { ++callsOfGoneObservers; };
-    releasedDuringDelivery->onHeard = [&] { ++callsOfGoneObservers; };
+    auto survivor = CountingObserver::create();
+    auto released = CountingObserver::create();
+    auto releasedDuringDelivery = CountingObserver::create();
+    released->onCall = [&] { ++callsOfGoneObservers; };
+    releasedDuringDelivery->onCall = [&] { ++callsOfGoneObservers; };
     const NSObject* releasedAddress = released.get();
-    center.addObserver(survivor.get(), &Listener::heard, kChanged, nullptr);
-    center.addObserver(released.get(), &Listener::heard, kChanged, nullptr);
-    center.addObserver(releasedDuringDelivery.get(), &Listener::heard, kChanged, nullptr);
+    center.addObserver(survivor.get(), &CountingObserver::observe, kChanged, nullptr);
+    center.addObserver(released.get(), &CountingObserver::observe, kChanged, nullptr);
+    center.addObserver(releasedDuringDelivery.get(), &CountingObserver::observe, kChanged, nullptr);
     released.reset();
     // The survivor is called first, so the last observer goes away after the post has taken its copy.
-    survivor->onHeard = [&] { releasedDuringDelivery.reset(); };
+    survivor->onCall = [&] { releasedDuringDelivery.reset(); };
 
     center.postNotificationName(kChanged, nullptr);
     EXPECT_EQ(survivor->calls, 1);
@@ -82,20 +64,20 @@ TEST(NSNotificationCenter, ObserverThatHasGoneIsNeverCalled)
 
     // Registrations of observers that are gone are dropped when the next one is made.
     EXPECT_EQ(center.registrationCount(releasedAddress), 1u);
-    auto later = Listener::create();
-    center.addObserver(later.get(), &Listener::heard, kChanged, nullptr);
+    auto later = CountingObserver::create();
+    center.addObserver(later.get(), &CountingObserver::observe, kChanged, nullptr);
     EXPECT_EQ(center.registrationCount(releasedAddress), 0u);
 }
 
 TEST(NSNotificationCenter, ObserverMayReleaseItselfWhileBeingCalled)
 {
     NSNotificationCenter center;
-    auto listener = Listener::create();
-    std::weak_ptr<Listener> weak = listener;
+    auto listener = CountingObserver::create();
+    std::weak_ptr<CountingObserver> weak = listener;
     // The handler is a member of the listener, so it would run on freed memory if delivery did not
     // hold the observer until the call returns.
-    listener->onHeard = [&] { listener.reset(); };
-    center.addObserver(listener.get(), &Listener::heard, kChanged, nullptr);
+    listener->onCall = [&] { listener.reset(); };
+    center.addObserver(listener.get(), &CountingObserver::observe, kChanged, nullptr);
 
     center.postNotificationName(kChanged, nullptr);
     EXPECT_TRUE(weak.expired());
@@ -104,10 +86,10 @@ TEST(NSNotificationCenter, ObserverMayReleaseItselfWhileBeingCalled)
 TEST(NSNotificationCenter, RegistrationDuringDeliveryWaitsForTheNextPost)
 {
     NSNotificationCenter center;
-    auto first = Listener::create();
-    auto late = Listener::create();
-    first->onHeard = [&] { center.addObserver(late.get(), &Listener::heard, kChanged, nullptr); };
-    center.addObserver(first.get(), &Listener::heard, kChanged, nullptr);
+    auto first = CountingObserver::create();
+    auto late = CountingObserver::create();
+    first->onCall = [&] { center.addObserver(late.get(), &CountingObserver::observe, kChanged, nullptr); };
+    center.addObserver(first.get(), &CountingObserver::observe, kChanged, nullptr);
 
     center.postNotificationName(kChanged, nullptr);
     EXPECT_EQ(late->calls, 0);

@@ -2,31 +2,17 @@
 
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/NSNotificationCenter.h"
+#include "tests/support/CountingObserver.h"
 #include "tests/support/PlistFiles.h"
 #include "tests/support/TempDir.h"
 
 #include <algorithm>
-#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class Listener final : public NSObject {
-public:
-    static std::shared_ptr<Listener> create() { return std::shared_ptr<Listener>(new Listener); }
-    void changed()
-    {
-        ++calls;
-        if (onChanged)
-            onChanged();
-    }
-
-    int calls = 0;
-    std::function<void()> onChanged;
-};
 
 std::string xmlOf(plist_t plist)
 {
@@ -112,14 +98,16 @@ TEST_F(NSUserDefaultsTest, EverySetPostsToEachRegistrationAfterTheValueIsStored)
 {
     auto store = NSUserDefaults::create(file);
     auto other = NSUserDefaults::create(dir.path() / "other.plist");
-    auto listener = Listener::create();
-    auto ofOtherStore = Listener::create();
+    auto listener = CountingObserver::create();
+    auto ofOtherStore = CountingObserver::create();
     auto& center = NSNotificationCenter::defaultCenter();
     for (int i = 0; i < 3; ++i)
-        center.addObserver(listener.get(), &Listener::changed, NSUserDefaultsDidChangeNotification, store.get());
-    center.addObserver(ofOtherStore.get(), &Listener::changed, NSUserDefaultsDidChangeNotification, other.get());
+        center.addObserver(
+            listener.get(), &CountingObserver::observe, NSUserDefaultsDidChangeNotification, store.get());
+    center.addObserver(
+        ofOtherStore.get(), &CountingObserver::observe, NSUserDefaultsDidChangeNotification, other.get());
     std::vector<bool> seen;
-    listener->onChanged = [&] { seen.push_back(store->boolForKey("k")); };
+    listener->onCall = [&] { seen.push_back(store->boolForKey("k")); };
 
     store->setBool(true, "k");
     store->setBool(true, "k");
