@@ -80,6 +80,12 @@ bool writeAll(int fd, const char* data, size_t size)
     return true;
 }
 
+// The folder that holds the file; a bare file name lives in the working directory.
+std::filesystem::path folderOf(const std::filesystem::path& file)
+{
+    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
 // Temporary files start with a dot and end in a random suffix, so that neither a reader of the
 // folder nor the store itself can take one left by a crash for a preferences file.
 std::string temporaryNamePrefix(const std::filesystem::path& file)
@@ -92,7 +98,7 @@ std::string temporaryNamePrefix(const std::filesystem::path& file)
 std::optional<std::filesystem::path> writeTemporaryFile(
     const std::filesystem::path& file, const char* data, size_t size)
 {
-    std::string pattern = (file.parent_path() / temporaryNamePrefix(file)).string();
+    std::string pattern = (folderOf(file) / temporaryNamePrefix(file)).string();
     pattern.append(kTemporarySuffixLength, 'X');
     // mkostemp creates the file with mode 0600, which the preferences keep once it is renamed. The
     // descriptor must not leak into the shells the app starts.
@@ -231,7 +237,7 @@ bool NSUserDefaults::synchronize()
     if (!_hasUnsavedChanges)
         return true;
 
-    auto folder = _path.parent_path();
+    auto folder = folderOf(_path);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error)
@@ -292,7 +298,7 @@ void NSUserDefaults::removeLeftoverTemporaryFiles()
     auto prefix = temporaryNamePrefix(_path);
     std::vector<std::filesystem::path> leftovers;
     std::error_code error;
-    for (std::filesystem::directory_iterator it(_path.parent_path(), error), end; !error && it != end;
+    for (std::filesystem::directory_iterator it(folderOf(_path), error), end; !error && it != end;
          it.increment(error)) {
         auto name = it->path().filename().string();
         if (name.size() == prefix.size() + kTemporarySuffixLength && name.starts_with(prefix))
