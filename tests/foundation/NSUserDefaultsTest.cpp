@@ -1,0 +1,261 @@
+#include "platform/foundation/NSUserDefaults.h"
+
+#include "platform/foundation/DeviceRoot.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "tests/support/CountingObserver.h"
+#include "tests/support/PlistFiles.h"
+#include "tests/support/TempDir.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string xmlOf(plist_t plist)
+{
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(plist, &xml, &length);
+    std::string text(xml, length);
+    plist_to_xml_free(xml);
+    return text;
+}
+
+std::vector<std::string> namesIn(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class NSUserDefaultsTest : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        NSUserDefaults::resetStandardUserDefaults();
+        setDeviceRoot("/");
+        NSNotificationCenter::defaultCenter().removeAllObservers();
+    }
+
+    TempDir dir;
+    fs::path file = dir.path() / "Preferences" / "test.plist";
+    fs::path corrupt = dir.path() / "Preferences" / "test.plist.corrupt";
+};
+
+TEST_F(NSUserDefaultsTest, ValuesSurviveARestartOnlyOnceSynchronized)
+{
+    auto store = NSUserDefaults::create(file);
+    EXPECT_FALSE(store->boolForKey("never"));
+    EXPECT_TRUE(store->synchronize());
+    EXPECT_FALSE(fs::exists(file)) << "nothing was set, so nothing is written";
+
+    store->setBool(true, "on");
+    store->setBool(true, "off");
+    store->setBool(false, "off");
+    EXPECT_TRUE(store->boolForKey("on"));
+    EXPECT_FALSE(store->boolForKey("off"));
+    EXPECT_TRUE(store->synchronize());
+    store->setBool(true, "unsaved");
+
+    auto restarted = NSUserDefaults::create(file);
+    EXPECT_TRUE(restarted->boolForKey("on"));
+    EXPECT_FALSE(restarted->boolForKey("off"));
+    EXPECT_FALSE(restarted->boolForKey("unsaved"));
+    EXPECT_FALSE(restarted->boolForKey("never"));
+}
+
+TEST_F(NSUserDefaultsTest, StandardStoreLivesUnderTheDeviceRoot)
+{
+    setDeviceRoot(dir.path().string());
+    auto expected = dir.path() / "var/mobile/Library/Preferences/com.zentrova.app.plist";
+    EXPECT_EQ(NSUserDefaults::standardPreferencesPath(), expected);
+    EXPECT_EQ(NSUserDefaults::standardUserDefaults().path(), expected);
+
+    NSUserDefaults::standardUserDefaults().setBool(true, "k");
+    EXPECT_TRUE(NSUserDefaults::standardUserDefaults().synchronize());
+    NSUserDefaults::resetStandardUserDefaults();
+    EXPECT_TRUE(NSUserDefaults::standardUserDefaults().boolForKey("k"));
+}
+
+TEST_F(NSUserDefaultsTest, FileIsReadOnceOnFirstUse)
+{
+    auto lazy = NSUserDefaults::create(file);
+    auto early = NSUserDefaults::create(file);
+    EXPECT_FALSE(early->boolForKey("k"));
+
+    fs::create_directories(file.parent_path());
+    writeFileBytes(file, xmlPlistWithDictionaryBody("<key>k</key><true/>\n"));
+    EXPECT_TRUE(lazy->boolForKey("k"));
+    EXPECT_FALSE(early->boolForKey("k"));
+}
+
+TEST_F(NSUserDefaultsTest, EverySetPostsToEachRegistrationAfterTheValueIsStored)
+{
+    auto store = NSUserDefaults::create(file);
+    auto other = NSUserDefaults::create(dir.path() / "other.plist");
+    auto listener = CountingObserver::create();
+    auto ofOtherStore = CountingObserver::create();
+    auto& center = NSNotificationCenter::defaultCenter();
+    for (int i = 0; i < 3; ++i)
+        center.addObserver(
+            listener.get(), &CountingObserver::observe, NSUserDefaultsDidChangeNotification, store.get());
+    center.addObserver(
+        ofOtherStore.get(), &CountingObserver::observe, NSUserDefaultsDidChangeNotification, other.get());
+    std::vector<bool> seen;
+    listener->onCall = [&] { seen.push_back(store->boolForKey("k")); };
+
+    store->setBool(true, "k");
+    store->setBool(true, "k");
+    store->setBool(false, "k");
+    EXPECT_EQ(listener->calls, 9);
+    EXPECT_EQ(seen, std::vector<bool>({ true, true, true, true, true, true, false, false, false }));
+    EXPECT_EQ(ofOtherStore->calls, 0);
+}
+
+TEST_F(NSUserDefaultsTest, WrittenFileIsAPrivateBinaryPlistAndNoTemporaryFileRemains)
+{
+    auto store = NSUserDefaults::create(file);
+    store->setBool(true, "k");
+    ASSERT_TRUE(store->synchronize());
+
+    struct stat info { };
+    ASSERT_EQ(stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_EQ(readFileBytes(file).substr(0, 8), "bplist00");
+    EXPECT_EQ(namesIn(file.parent_path()), std::vector<std::string>({ "test.plist" }));
+}
+
+TEST_F(NSUserDefaultsTest, XmlFileIsReadAndEveryKeySurvivesARewrite)
+{
+    fs::create_directories(file.parent_path());
+    auto original = xmlPlistWithDictionaryBody("<key>yes</key><true/>\n"
+                                               "<key>no</key><false/>\n"
+                                               "<key>three</key><integer>3</integer>\n"
+                                               "<key>zero</key><integer>0</integer>\n"
+                                               "<key>half</key><real>0.5</real>\n"
+                                               "<key>word</key><string>YES</string>\n"
+                                               "<key>list</key><array><string>a</string><integer>1</integer></array>\n"
+                                               "<key>nested</key><dict><key>inner</key><true/></dict>\n"
+                                               "<key>blob</key><data>AAEC</data>\n");
+    writeFileBytes(file, original);
+
+    auto store = NSUserDefaults::create(file);
+    EXPECT_TRUE(store->boolForKey("yes"));
+    EXPECT_FALSE(store->boolForKey("no"));
+    EXPECT_TRUE(store->boolForKey("three"));
+    EXPECT_FALSE(store->boolForKey("zero"));
+    EXPECT_TRUE(store->boolForKey("half"));
+    EXPECT_FALSE(store->boolForKey("word"));
+    EXPECT_FALSE(store->boolForKey("list"));
+    EXPECT_FALSE(store->boolForKey("inner"));
+
+    store->setBool(false, "yes");
+    store->setBool(true, "added");
+    ASSERT_TRUE(store->synchronize());
+
+    PlistPtr expected;
+    {
+        plist_t parsed = nullptr;
+        plist_from_xml(original.data(), static_cast<uint32_t>(original.size()), &parsed);
+        expected.reset(parsed);
+    }
+    plist_dict_set_item(expected.get(), "yes", plist_new_bool(false));
+    plist_dict_set_item(expected.get(), "added", plist_new_bool(true));
+    auto written = readPlistFile(file);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(xmlOf(written.get()), xmlOf(expected.get()));
+    EXPECT_FALSE(fs::exists(corrupt));
+}
+
+TEST_F(NSUserDefaultsTest, UnreadableFileReadsEmptyAndItsBytesAreKeptWhenReplaced)
+{
+    plist_t array = plist_new_array();
+    plist_array_append_item(array, plist_new_bool(true));
+    auto arrayRoot = binaryPlistBytes(array);
+    plist_free(array);
+    plist_t dict = plist_new_dict();
+    plist_dict_set_item(dict, "k", plist_new_bool(true));
+    plist_dict_set_item(dict, "padding", plist_new_string("some text to cut through"));
+    auto truncated = binaryPlistBytes(dict);
+    truncated.resize(truncated.size() / 2);
+    plist_free(dict);
+
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        { "garbage", "\x01\x02 not a property list \xff" },
+        { "truncated binary", truncated },
+        { "empty", "" },
+        { "array root", arrayRoot },
+        { "malformed XML", xmlPlistWithDictionaryBody("<key>k</key><true/>").substr(0, 60) },
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        fs::remove_all(file.parent_path());
+        fs::create_directories(file.parent_path());
+        writeFileBytes(file, bytes);
+
+        auto store = NSUserDefaults::create(file);
+        EXPECT_FALSE(store->boolForKey("k"));
+        EXPECT_TRUE(store->synchronize());
+        EXPECT_EQ(readFileBytes(file), bytes) << "nothing set, so the file stays as it was";
+        EXPECT_FALSE(fs::exists(corrupt));
+
+        store->setBool(true, "other");
+        ASSERT_TRUE(store->synchronize());
+        EXPECT_EQ(readFileBytes(corrupt), bytes);
+        EXPECT_TRUE(NSUserDefaults::create(file)->boolForKey("other"));
+        EXPECT_FALSE(NSUserDefaults::create(file)->boolForKey("k"));
+
+        // Once replaced, the file is the store's own and later writes leave the kept bytes alone.
+        store->setBool(false, "other");
+        ASSERT_TRUE(store->synchronize());
+        EXPECT_EQ(readFileBytes(corrupt), bytes);
+    }
+}
+
+TEST_F(NSUserDefaultsTest, NewestUnreadableFileReplacesAnOlderCopy)
+{
+    fs::create_directories(file.parent_path());
+    writeFileBytes(corrupt, "older");
+    writeFileBytes(file, "newer");
+
+    auto store = NSUserDefaults::create(file);
+    store->setBool(true, "k");
+    ASSERT_TRUE(store->synchronize());
+    EXPECT_EQ(readFileBytes(corrupt), "newer");
+    EXPECT_TRUE(NSUserDefaults::create(file)->boolForKey("k"));
+}
+
+TEST_F(NSUserDefaultsTest, LeftoverTemporaryFilesOfThisStoreAreRemoved)
+{
+    auto folder = file.parent_path();
+    fs::create_directories(folder);
+    for (const char* name : { ".test.plist.Ab12Cd", ".test.plist.long123", ".other.plist.Ab12Cd", "other.plist" })
+        writeFileBytes(folder / name, "x");
+
+    auto store = NSUserDefaults::create(file);
+    store->setBool(true, "k");
+    ASSERT_TRUE(store->synchronize());
+    EXPECT_EQ(namesIn(folder),
+        std::vector<std::string>({ ".other.plist.Ab12Cd", ".test.plist.long123", "other.plist", "test.plist" }));
+}
+
+TEST_F(NSUserDefaultsTest, FailedWriteIsReportedAndRetriedByTheNextSynchronize)
+{
+    // A regular file where the folder should be stops both mkdir and the write.
+    writeFileBytes(file.parent_path(), "in the way");
+    auto store = NSUserDefaults::create(file);
+    store->setBool(true, "k");
+    EXPECT_FALSE(store->synchronize());
+    EXPECT_TRUE(store->boolForKey("k"));
+
+    fs::remove(file.parent_path());
+    EXPECT_TRUE(store->synchronize());
+    EXPECT_TRUE(NSUserDefaults::create(file)->boolForKey("k"));
+}
+
+} // namespace

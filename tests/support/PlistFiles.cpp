@@ -1,0 +1,43 @@
+#include "tests/support/PlistFiles.h"
+
+#include <fstream>
+#include <iterator>
+
+std::string readFileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFileBytes(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+PlistPtr readPlistFile(const std::filesystem::path& path)
+{
+    auto bytes = readFileBytes(path);
+    if (bytes.empty())
+        return nullptr;
+    plist_t plist = nullptr;
+    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &plist);
+    return PlistPtr(plist);
+}
+
+std::string binaryPlistBytes(plist_t plist)
+{
+    char* data = nullptr;
+    uint32_t size = 0;
+    plist_to_bin(plist, &data, &size);
+    std::string bytes(data, size);
+    plist_to_bin_free(data);
+    return bytes;
+}
+
+std::string xmlPlistWithDictionaryBody(const std::string& body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<plist version=\"1.0\">\n<dict>\n"
+        + body + "</dict>\n</plist>\n";
+}
