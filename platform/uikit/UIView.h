@@ -62,6 +62,10 @@ public:
     const NSString& accessibilityIdentifier() const { return _identifier; }
     void setAccessibilityIdentifier(const NSString& identifier) { _identifier = identifier; }
 
+    // The controller whose root view this is, if any.
+    NSObject* viewController() const { return _viewController.lock().get(); }
+    void setViewController(NSObject* controller) { _viewController = controller ? controller->weakSelf() : std::weak_ptr<NSObject>(); }
+
     CALayer& layer() { return _layer; }
     const CALayer& layer() const { return _layer; }
 
@@ -107,6 +111,7 @@ private:
     CGFloat _alpha = 1;
     NSInteger _tag = 0;
     NSString _identifier;
+    std::weak_ptr<NSObject> _viewController;
     CALayer _layer;
     std::vector<std::shared_ptr<NSLayoutConstraint>> _constraints;
 };

@@ -17,7 +17,11 @@ UIView* UIViewController::view()
 
 void UIViewController::setView(std::shared_ptr<UIView> view)
 {
+    if (_view)
+        _view->setViewController(nullptr);
     _view = std::move(view);
+    if (_view)
+        _view->setViewController(this);
 }
 
 void UIViewController::loadView()

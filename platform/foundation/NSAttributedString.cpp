@@ -1,0 +1,72 @@
+#include "platform/foundation/NSAttributedString.h"
+
+#include <cassert>
+
+std::shared_ptr<NSAttributedString> NSAttributedString::initWithString(const NSString& string, NSDictionary attributes)
+{
+    auto result = std::shared_ptr<NSAttributedString>(new NSAttributedString);
+    result->_string = string;
+    if (string.length())
+        result->_runs.push_back({ { 0, string.length() }, std::move(attributes) });
+    return result;
+}
+
+NSDictionary NSAttributedString::attributesAtIndex(NSUInteger index) const
+{
+    for (auto& run : _runs) {
+        if (index >= run.range.location && index < run.range.end())
+            return run.attributes;
+    }
+    return { };
+}
+
+std::shared_ptr<NSMutableAttributedString> NSMutableAttributedString::initWithAttributedString(const NSAttributedString& other)
+{
+    auto result = std::shared_ptr<NSMutableAttributedString>(new NSMutableAttributedString);
+    result->_string = other.string();
+    result->_runs = other.runs();
+    return result;
+}
+
+std::shared_ptr<NSMutableAttributedString> NSMutableAttributedString::initWithString(const NSString& string)
+{
+    auto result = std::shared_ptr<NSMutableAttributedString>(new NSMutableAttributedString);
+    result->_string = string;
+    if (string.length())
+        result->_runs.push_back({ { 0, string.length() }, { } });
+    return result;
+}
+
+void NSMutableAttributedString::setAttributes(const NSDictionary& attributes, NSRange range)
+{
+    assert(range.end() <= length());
+    if (range.end() > length() || range.length == 0)
+        return;
+    std::vector<Run> runs;
+    for (auto& run : _runs) {
+        // The part of each run before and after the range keeps its attributes.
+        if (run.range.location < range.location) {
+            NSUInteger end = std::min(run.range.end(), range.location);
+            runs.push_back({ { run.range.location, end - run.range.location }, run.attributes });
+        }
+        if (run.range.location <= range.location && run.range.end() > range.location)
+            runs.push_back({ range, attributes });
+        if (run.range.end() > range.end()) {
+            NSUInteger start = std::max(run.range.location, range.end());
+            runs.push_back({ { start, run.range.end() - start }, run.attributes });
+        }
+    }
+    _runs = std::move(runs);
+    coalesce();
+}
+
+void NSMutableAttributedString::coalesce()
+{
+    std::vector<Run> merged;
+    for (auto& run : _runs) {
+        if (run.range.length == 0)
+            continue;
+        merged.push_back(run);
+    }
+    _runs = std::move(merged);
+}

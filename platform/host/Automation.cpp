@@ -1,0 +1,378 @@
+#include "platform/host/Automation.h"
+
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/host/TreeDump.h"
+#include "platform/quartzcore/CAAnimationEngine.h"
+#include "platform/render/Painter.h"
+#include "platform/uikit/UIAlertView.h"
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIButton.h"
+#include "platform/uikit/UILabel.h"
+#include "platform/uikit/UINavigationBar.h"
+#include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UIViewController.h"
+#include "platform/uikit/UIWindow.h"
+
+#include <charconv>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+
+namespace {
+
+constexpr std::string_view kVerbs[] = { "tap", "settle", "tree", "screenshot", "quit" };
+
+std::string trim(std::string_view text)
+{
+    size_t start = text.find_first_not_of(" \t\r");
+    if (start == std::string_view::npos)
+        return { };
+    size_t end = text.find_last_not_of(" \t\r");
+    return std::string(text.substr(start, end - start + 1));
+}
+
+// Strips a comment that starts outside double quotes.
+std::string_view withoutComment(std::string_view line)
+{
+    bool quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '\\' && quoted) {
+            ++i;
+            continue;
+        }
+        if (line[i] == '"')
+            quoted = !quoted;
+        else if (line[i] == '#' && !quoted && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t'))
+            return line.substr(0, i);
+    }
+    return line;
+}
+
+// A selector's own grammar: #identifier, "text" or X,Y.
+std::string checkSelector(const std::string& selector)
+{
+    if (selector.empty())
+        return "tap needs a selector: #identifier, \"text\" or X,Y";
+    if (selector[0] == '#')
+        return selector.size() > 1 ? "" : "an identifier selector needs a name after '#'";
+    if (selector[0] == '"') {
+        if (selector.size() < 2 || selector.back() != '"' || (selector.size() >= 3 && selector[selector.size() - 2] == '\\'))
+            return "unterminated text selector " + selector;
+        return "";
+    }
+    auto comma = selector.find(',');
+    if (comma == std::string::npos)
+        return "'" + selector + "' is not a selector: use #identifier, \"text\" or X,Y";
+    double x, y;
+    auto xs = trim(selector.substr(0, comma)), ys = trim(selector.substr(comma + 1));
+    auto [xe, xerr] = std::from_chars(xs.data(), xs.data() + xs.size(), x);
+    auto [ye, yerr] = std::from_chars(ys.data(), ys.data() + ys.size(), y);
+    if (xerr != std::errc() || yerr != std::errc() || xe != xs.data() + xs.size() || ye != ys.data() + ys.size())
+        return "'" + selector + "' is not a point: use X,Y in screen points";
+    return "";
+}
+
+std::string unquote(const std::string& quoted)
+{
+    std::string out;
+    for (size_t i = 1; i + 1 < quoted.size(); ++i) {
+        if (quoted[i] == '\\' && i + 2 < quoted.size()) {
+            char next = quoted[++i];
+            out.push_back(next == 'n' ? '\n' : next == 't' ? '\t' : next);
+        } else {
+            out.push_back(quoted[i]);
+        }
+    }
+    return out;
+}
+
+std::string describeView(const UIView& view)
+{
+    std::string text = view.className();
+    if (!view.accessibilityIdentifier().isEmpty())
+        text += " #" + view.accessibilityIdentifier().utf8();
+    if (auto* button = dynamic_cast<const UIButton*>(&view)) {
+        if (auto title = button->titleForState(UIControlStateNormal))
+            text += " \"" + title->utf8() + "\"";
+    } else if (auto* label = dynamic_cast<const UILabel*>(&view)) {
+        text += " \"" + label->text().utf8() + "\"";
+    }
+    return text;
+}
+
+std::string frameText(const CGRect& r)
+{
+    std::ostringstream out;
+    out << "(" << r.origin.x << ", " << r.origin.y << ", " << r.size.width << ", " << r.size.height << ")";
+    return out.str();
+}
+
+} // namespace
+
+AutomationScript parseAutomationScript(std::string_view text)
+{
+    AutomationScript script;
+    int lineNumber = 0;
+    size_t position = 0;
+    while (position <= text.size()) {
+        size_t end = text.find('\n', position);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view rawLine = text.substr(position, end - position);
+        position = end + 1;
+        ++lineNumber;
+        std::string line = trim(withoutComment(rawLine));
+        if (line.empty()) {
+            if (end == text.size())
+                break;
+            continue;
+        }
+        auto space = line.find_first_of(" \t");
+        AutomationCommand command { lineNumber, line.substr(0, space), space == std::string::npos ? "" : trim(line.substr(space)) };
+        bool known = false;
+        for (auto verb : kVerbs)
+            known = known || command.verb == verb;
+        auto fail = [&](const std::string& message) {
+            script.error = "line " + std::to_string(lineNumber) + ": " + message;
+            script.commands.clear();
+        };
+        if (!known) {
+            fail("unknown command '" + command.verb + "' (commands: tap, settle, tree, screenshot, quit)");
+            return script;
+        }
+        if (command.verb == "tap") {
+            if (auto problem = checkSelector(command.argument); !problem.empty()) {
+                fail(problem);
+                return script;
+            }
+        } else if (command.verb == "screenshot" && command.argument.empty()) {
+            fail("screenshot needs a file name");
+            return script;
+        } else if ((command.verb == "settle" || command.verb == "quit") && !command.argument.empty()) {
+            fail(command.verb + " takes no argument");
+            return script;
+        }
+        script.commands.push_back(std::move(command));
+        if (end == text.size())
+            break;
+    }
+    return script;
+}
+
+Automation::Automation(UIApplication& application, DeviceProfile device, std::ostream& out)
+    : _application(application)
+    , _device(std::move(device))
+    , _out(out)
+{
+}
+
+void Automation::settle()
+{
+    auto& loop = NSRunLoop::mainRunLoop();
+    auto& engine = CAAnimationEngine::shared();
+    // Work and animations may start each other; go round until both are idle.
+    for (int round = 0; round < 10000 && (loop.hasQueuedWork() || engine.isAnimating()); ++round) {
+        loop.drainQueue();
+        engine.finishAll();
+    }
+}
+
+std::string Automation::execute(const AutomationCommand& command)
+{
+    if (command.verb == "tap")
+        return tap(command.argument);
+    if (command.verb == "settle") {
+        settle();
+        return "";
+    }
+    if (command.verb == "tree") {
+        std::string json = treeJSON();
+        if (command.argument.empty()) {
+            _out << json << std::endl;
+            return "";
+        }
+        std::ofstream file(command.argument);
+        file << json << '\n';
+        return file ? "" : "cannot write " + command.argument;
+    }
+    if (command.verb == "screenshot")
+        return screenshot(command.argument);
+    if (command.verb == "quit") {
+        _quit = true;
+        return "";
+    }
+    return "unknown command '" + command.verb + "'";
+}
+
+std::vector<AutomationElement> Automation::elements() const
+{
+    std::vector<AutomationElement> found;
+    std::function<void(UIView&)> walk = [&](UIView& view) {
+        if (view.isHidden())
+            return;
+        for (auto it = view.subviews().rbegin(); it != view.subviews().rend(); ++it)
+            walk(**it);
+        AutomationElement element { &view, nullptr, view.frameInWindow(), describeView(view) };
+        found.push_back(element);
+        if (auto* bar = dynamic_cast<UINavigationBar*>(&view); bar && bar->topItem()) {
+            for (auto* item : { bar->topItem()->leftBarButtonItem(), bar->topItem()->rightBarButtonItem() }) {
+                auto rect = bar->frameForBarButtonItem(item);
+                if (!rect)
+                    continue;
+                CGRect origin = bar->frameInWindow();
+                found.push_back({ bar, item, CGRectOffset(*rect, origin.minX(), origin.minY()),
+                    "UIBarButtonItem \"" + item->title().utf8() + "\"" });
+            }
+        }
+    };
+    // Topmost first: the newest alert, then presented screens from the top, then the key window.
+    auto& alerts = _application.shownAlerts();
+    for (auto it = alerts.rbegin(); it != alerts.rend(); ++it)
+        walk(**it);
+    auto& presentations = _application.presentations();
+    for (auto it = presentations.rbegin(); it != presentations.rend(); ++it) {
+        if (auto view = it->controller->viewIfLoaded(); view && !it->dismissing)
+            walk(*view);
+    }
+    if (auto* window = _application.keyWindow())
+        walk(*window);
+    return found;
+}
+
+std::vector<AutomationElement> Automation::resolve(const std::string& selector, std::string& error) const
+{
+    error = checkSelector(selector);
+    if (!error.empty())
+        return { };
+    std::vector<AutomationElement> matches;
+    if (selector[0] == '#' || selector[0] == '"') {
+        bool byIdentifier = selector[0] == '#';
+        std::string wanted = byIdentifier ? selector.substr(1) : unquote(selector);
+        for (auto& element : elements()) {
+            bool match = false;
+            if (element.barButtonItem) {
+                match = !byIdentifier && element.barButtonItem->title().utf8() == wanted;
+            } else if (byIdentifier) {
+                match = element.view->accessibilityIdentifier().utf8() == wanted;
+            } else if (auto* button = dynamic_cast<UIButton*>(element.view)) {
+                match = button->currentTitle().utf8() == wanted;
+            } else if (auto* label = dynamic_cast<UILabel*>(element.view)) {
+                match = label->text().utf8() == wanted && !dynamic_cast<UIButton*>(label->superview());
+            }
+            if (match)
+                matches.push_back(element);
+        }
+        if (matches.empty())
+            error = "nothing on screen matches " + selector;
+        return matches;
+    }
+    auto comma = selector.find(',');
+    double x = std::stod(selector.substr(0, comma)), y = std::stod(selector.substr(comma + 1));
+    CGRect screen = UIScreen::mainScreen().bounds();
+    if (x < 0 || y < 0 || x >= screen.size.width || y >= screen.size.height) {
+        error = "the point " + selector + " lies outside the screen " + frameText(screen);
+        return { };
+    }
+    matches.push_back({ nullptr, nullptr, CGRectMake(CGFloat(x), CGFloat(y), 0, 0), "the point " + selector });
+    return matches;
+}
+
+std::optional<std::string> Automation::coveringElement(const AutomationElement& element) const
+{
+    if (!element.view)
+        return std::nullopt;
+    CGPoint centre { element.screenFrame.midX(), element.screenFrame.midY() };
+    UIView* hit = _application.hitTest(centre);
+    if (element.barButtonItem) {
+        if (hit == element.view)
+            return std::nullopt;
+    } else {
+        for (UIView* view = hit; view; view = view->superview()) {
+            if (view == element.view)
+                return std::nullopt;
+        }
+    }
+    return hit ? describeView(*hit) : std::string("nothing that takes touches");
+}
+
+std::string Automation::tap(const std::string& selector)
+{
+    std::string error;
+    auto matches = resolve(selector, error);
+    if (!error.empty())
+        return error;
+    if (matches.size() > 1) {
+        std::string message = selector + " matches " + std::to_string(matches.size()) + " elements:";
+        for (auto& match : matches)
+            message += "\n  " + match.description + " at " + frameText(match.screenFrame);
+        return message;
+    }
+    auto& element = matches.front();
+    if (auto cover = coveringElement(element))
+        return element.description + " is covered by " + *cover + " and cannot be tapped";
+    CGPoint centre { element.screenFrame.midX(), element.screenFrame.midY() };
+    _application.sendTouch(UITouchPhase::Began, centre);
+    settle();
+    _application.sendTouch(UITouchPhase::Ended, centre);
+    settle();
+    return "";
+}
+
+std::string Automation::treeJSON() const
+{
+    return dumpApplicationTree(_application, _device).dump(2);
+}
+
+std::string Automation::screenshot(const std::string& path) const
+{
+    auto& screen = UIScreen::mainScreen();
+    render::Painter painter(screen.bounds().size.width, screen.bounds().size.height, screen.scale());
+    _application.renderFrame(painter);
+    return painter.writePNG(path) ? "" : "cannot write " + path;
+}
+
+std::string Automation::describeScreen() const
+{
+    std::ostringstream out;
+    UIView* top = nullptr;
+    auto& presentations = _application.presentations();
+    for (auto it = presentations.rbegin(); it != presentations.rend() && !top; ++it) {
+        if (!it->dismissing)
+            top = it->controller->viewIfLoaded().get();
+    }
+    if (!top)
+        top = _application.keyWindow();
+    std::function<void(UIView&)> walk = [&](UIView& view) {
+        if (view.isHidden())
+            return;
+        if (auto* bar = dynamic_cast<UINavigationBar*>(&view); bar && bar->topItem()) {
+            auto* item = bar->topItem();
+            out << "bar: \"" << item->title().utf8() << "\"";
+            if (auto* left = item->leftBarButtonItem())
+                out << "  left: \"" << left->title().utf8() << "\"";
+            if (auto* right = item->rightBarButtonItem())
+                out << "  right: \"" << right->title().utf8() << "\"";
+            out << '\n';
+        } else if (auto* button = dynamic_cast<UIButton*>(&view)) {
+            out << "button: " << describeView(*button) << '\n';
+        } else if (auto* label = dynamic_cast<UILabel*>(&view)) {
+            out << "label: \"" << label->text().utf8() << "\"\n";
+        }
+        for (auto& subview : view.subviews())
+            walk(*subview);
+    };
+    if (top)
+        walk(*top);
+    for (auto& alert : _application.shownAlerts()) {
+        out << "alert: \"" << alert->title().utf8() << "\"\n";
+        std::string message = alert->message().utf8();
+        std::string escaped;
+        for (char c : message)
+            escaped += c == '\n' ? std::string("\\n") : c == '\t' ? std::string("\\t") : std::string(1, c);
+        out << "  message: \"" << escaped << "\"\n  buttons:";
+        for (auto& title : alert->buttonTitles())
+            out << " \"" << title.utf8() << "\"";
+        out << '\n';
+    }
+    return out.str();
+}

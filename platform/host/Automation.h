@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/host/DeviceProfile.h"
+#include "platform/uikit/CGGeometry.h"
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class UIApplication;
+class UIBarButtonItem;
+class UIView;
+
+// One line of an automation script: a verb and its argument (the rest of the line).
+struct AutomationCommand {
+    int line = 0;
+    std::string verb;
+    std::string argument;
+};
+
+struct AutomationScript {
+    std::vector<AutomationCommand> commands;
+    // The first problem found, with its line number; empty when the script is sound.
+    std::string error;
+};
+
+// Reads a script: one command a line, '#' starts a comment, blank lines are skipped. Every line
+// is checked before anything runs, so a bad script runs nothing.
+AutomationScript parseAutomationScript(std::string_view text);
+
+// Something on screen that a selector can name: a view, or a bar button of a navigation bar.
+struct AutomationElement {
+    UIView* view = nullptr;
+    UIBarButtonItem* barButtonItem = nullptr;
+    CGRect screenFrame;
+    std::string description;
+};
+
+// Runs automation commands against the application: taps through hit testing, settling the run
+// loop after each action, and the tree dump and screenshots.
+class Automation {
+public:
+    Automation(UIApplication& application, DeviceProfile device, std::ostream& out);
+
+    // Runs one command; returns an error message, or empty on success.
+    std::string execute(const AutomationCommand& command);
+    bool quitRequested() const { return _quit; }
+
+    // Runs queued main-queue work and every animation to the end, until nothing is left.
+    static void settle();
+
+    // A touch down and up at the centre of what the selector names. Errors name the candidates.
+    std::string tap(const std::string& selector);
+    // The elements a selector names, topmost layer first, or an error.
+    std::vector<AutomationElement> resolve(const std::string& selector, std::string& error) const;
+    // Whether a touch at the element's centre would reach it; else what covers it.
+    std::optional<std::string> coveringElement(const AutomationElement& element) const;
+
+    std::string treeJSON() const;
+    // Writes a PNG of the settled frame; returns an error message or empty.
+    std::string screenshot(const std::string& path) const;
+    // A few lines that say what is on screen: the bar title, the buttons, an alert.
+    std::string describeScreen() const;
+
+private:
+    std::vector<AutomationElement> elements() const;
+
+    UIApplication& _application;
+    DeviceProfile _device;
+    std::ostream& _out;
+    bool _quit = false;
+};

@@ -1,0 +1,153 @@
+#include "platform/uikit/UITextView.h"
+
+#include "platform/render/Painter.h"
+
+#include <algorithm>
+
+std::shared_ptr<UITextView> UITextView::create(CGRect frame)
+{
+    return std::shared_ptr<UITextView>(new UITextView(frame));
+}
+
+UITextView::UITextView(CGRect frame)
+    : UIView(frame)
+{
+    setBackgroundColor(UIColor::whiteColor());
+}
+
+NSString UITextView::text() const
+{
+    return _attributedText ? _attributedText->string() : NSString();
+}
+
+void UITextView::setText(const std::optional<NSString>& text)
+{
+    NSDictionary attributes;
+    if (_font)
+        attributes[NSFontAttributeName] = *_font;
+    attributes[NSForegroundColorAttributeName] = _textColor;
+    _attributedText = NSAttributedString::initWithString(text.value_or(NSString()), attributes);
+    _measuredHeight.reset();
+    _contentOffset = 0;
+    setNeedsDisplay();
+}
+
+void UITextView::setAttributedText(std::shared_ptr<NSAttributedString> text)
+{
+    _attributedText = std::move(text);
+    _measuredHeight.reset();
+    setNeedsDisplay();
+}
+
+bool UITextView::respondsToSetAttributedText() const
+{
+    return true;
+}
+
+void UITextView::setFont(const UIFont& font)
+{
+    _font = font;
+    _measuredHeight.reset();
+    setNeedsDisplay();
+}
+
+void UITextView::setTextColor(const UIColor& color)
+{
+    _textColor = color;
+    setNeedsDisplay();
+}
+
+void UITextView::setTextAlignment(NSTextAlignment alignment)
+{
+    _textAlignment = alignment;
+    setNeedsDisplay();
+}
+
+std::vector<UITextView::AttributeRun> UITextView::attributeRuns() const
+{
+    std::vector<AttributeRun> runs;
+    if (!_attributedText)
+        return runs;
+    for (auto& run : _attributedText->runs()) {
+        AttributeRun entry { run.range, std::nullopt, std::nullopt };
+        if (auto* font = valueForKey<UIFont>(run.attributes, NSFontAttributeName))
+            entry.font = *font;
+        if (auto* color = valueForKey<UIColor>(run.attributes, NSForegroundColorAttributeName))
+            entry.color = *color;
+        runs.push_back(entry);
+    }
+    return runs;
+}
+
+namespace {
+
+render::TextStyle styleFor(const UITextView& view, const UIFont& baseFont)
+{
+    render::TextStyle style;
+    style.font = toRenderFont(baseFont);
+    style.color = toRGBA(view.textColor());
+    style.lineBreak = render::LineBreak::WordWrap;
+    style.alignment = view.textAlignment() == NSTextAlignmentCenter ? render::TextAlignment::Center
+        : view.textAlignment() == NSTextAlignmentRight              ? render::TextAlignment::Right
+                                                                    : render::TextAlignment::Left;
+    NSString text = view.text();
+    for (auto& run : view.attributeRuns()) {
+        render::TextRun textRun;
+        textRun.start = text.utf8OffsetOfIndex(run.range.location);
+        textRun.end = text.utf8OffsetOfIndex(run.range.end());
+        if (run.font)
+            textRun.font = toRenderFont(*run.font);
+        if (run.color)
+            textRun.color = toRGBA(*run.color);
+        style.runs.push_back(textRun);
+    }
+    return style;
+}
+
+} // namespace
+
+CGFloat UITextView::contentHeight() const
+{
+    if (!_measuredHeight) {
+        static render::Painter measurer(1, 1, 1);
+        auto size = measurer.measureText(text().utf8(), styleFor(*this, effectiveFont()),
+            std::max<CGFloat>(0, frame().size.width - 2 * kInsetSide));
+        _measuredHeight = CGFloat(size.height) + 2 * kInsetTop;
+    }
+    return *_measuredHeight;
+}
+
+bool UITextView::scrollBy(CGFloat dy)
+{
+    CGFloat maximum = std::max<CGFloat>(0, contentHeight() - frame().size.height);
+    CGFloat offset = std::clamp<CGFloat>(_contentOffset + dy, 0, maximum);
+    if (offset == _contentOffset)
+        return false;
+    _contentOffset = offset;
+    setNeedsDisplay();
+    return true;
+}
+
+void UITextView::touchesBegan(CGPoint location)
+{
+    _dragY = location.y;
+}
+
+void UITextView::touchesMoved(CGPoint location)
+{
+    scrollBy(_dragY - location.y);
+    _dragY = location.y;
+}
+
+void UITextView::drawContent(render::Painter& painter)
+{
+    if (text().isEmpty())
+        return;
+    CGRect b = bounds();
+    painter.save();
+    painter.clip({ 0, 0, b.size.width, b.size.height });
+    // The inset scrolls with the text, so the first line starts kInsetTop below the top.
+    painter.drawTextTopAligned(text().utf8(), { kInsetSide, 0, b.size.width - 2 * kInsetSide, b.size.height },
+        styleFor(*this, effectiveFont()), _contentOffset - kInsetTop);
+    painter.restore();
+}
