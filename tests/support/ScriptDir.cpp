@@ -31,8 +31,8 @@ std::filesystem::path ScriptDir::writeScript(const std::string& name, const std:
             throw std::runtime_error("cannot write " + path.string());
     }
     using std::filesystem::perms;
-    std::filesystem::permissions(path,
-        perms::owner_all | perms::group_read | perms::group_exec | perms::others_read | perms::others_exec);
+    std::filesystem::permissions(
+        path, perms::owner_all | perms::group_read | perms::group_exec | perms::others_read | perms::others_exec);
     return path;
 }
 
@@ -51,6 +51,18 @@ std::vector<std::string> ScriptDir::readLines(const std::string& name) const
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
+}
+
+std::string ScriptDir::fillIn(
+    std::string script, std::initializer_list<std::pair<std::string_view, std::string>> values)
+{
+    for (auto& [name, value] : values) {
+        auto placeholder = "@" + std::string(name) + "@";
+        for (auto at = script.find(placeholder); at != std::string::npos;
+             at = script.find(placeholder, at + value.size()))
+            script.replace(at, placeholder.size(), value);
+    }
+    return script;
 }
 
 std::string ScriptDir::shellQuoted(const std::string& text)

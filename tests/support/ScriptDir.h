@@ -1,7 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 // A temporary folder for the scripts a test writes and the files they leave behind. It is removed
@@ -25,6 +28,10 @@ public:
 
     // TEXT as one word for a shell script: single-quoted, with any single quote spelled out.
     static std::string shellQuoted(const std::string& text);
+    // SCRIPT with every @NAME@ replaced by its value, so that scripts can be written out whole as
+    // raw strings rather than pieced together.
+    static std::string fillIn(
+        std::string script, std::initializer_list<std::pair<std::string_view, std::string>> values);
 
 private:
     std::filesystem::path _path;

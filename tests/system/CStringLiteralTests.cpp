@@ -78,7 +78,7 @@ TEST(CStringLiteral, WritesOtherControlBytesAsThreeOctalDigits)
     EXPECT_EQ(cStringLiteral("\x1b[0m"), R"("\033[0m")");
     EXPECT_EQ(cStringLiteral("\x7f"), R"("\177")");
     // A digit after an escape must not be read as part of it.
-    EXPECT_EQ(cStringLiteral("\x01" "7"), R"("\0017")");
+    EXPECT_EQ(cStringLiteral(std::string("\x01") + "7"), R"("\0017")");
 }
 
 TEST(CStringLiteral, LeavesUTF8Alone)

@@ -84,13 +84,10 @@ TEST(RecordingSystem, SeesEveryPowerActionAsTheCatalogueDescribesIt)
     for (auto& action : powerActions())
         executePowerAction(action, recorder);
     EXPECT_THAT(recorder.calls(),
-        ElementsAre("setuid(0)", "setgid(0)", R"(system("kill 1"))",
-            "setuid(0)", "setgid(0)", R"(system("halt"))",
+        ElementsAre("setuid(0)", "setgid(0)", R"(system("kill 1"))", "setuid(0)", "setgid(0)", R"(system("halt"))",
             R"(system("killall -9 SpringBoard"))",
             R"(system("touch /var/mobile/Library/Preferences/com.belvon.mobilesubstrate.dat"))",
-            R"(system("killall SpringBoard"))",
-            R"(system("killall -SEGV SpringBoard"))",
-            R"(system("uicache"))"));
+            R"(system("killall SpringBoard"))", R"(system("killall -SEGV SpringBoard"))", R"(system("uicache"))"));
 }
 
 // Every test that installs an implementation puts the previous one back, so that the default is

@@ -23,29 +23,33 @@ FakeShell::FakeShell()
 
 FakeShell::FakeShell(Options options)
 {
-    auto log = ScriptDir::shellQuoted(_dir.file("shell.log").string());
-    auto environment = ScriptDir::shellQuoted(_dir.file("shell.env").string());
     auto sleep = ScriptDir::shellQuoted(absoluteCommand("sleep"));
     std::string interrupt;
-    if (options.signalTarget && *options.signalTarget > 1) {
-        interrupt = sleep + " 0.05\n"
-            + "kill -USR1 " + std::to_string(*options.signalTarget) + "\n";
-    }
+    if (options.signalTarget && *options.signalTarget > 1)
+        interrupt = sleep + " 0.05\nkill -USR1 " + std::to_string(*options.signalTarget);
 
     // Arguments are only ever printed as data; nothing here evaluates them.
     _path = _dir.writeScript("fake-sh",
-        "#!/bin/sh\n"
-        "log=" + log + "\n"
-        "printf 'start %s\\n' \"$$\" >> \"$log\"\n"
-        "printf 'argc %s\\n' \"$#\" >> \"$log\"\n"
-        "for argument in \"$@\"; do\n"
-        "    printf 'arg %s\\n' \"$argument\" >> \"$log\"\n"
-        "done\n"
-        + interrupt
-        + sleep + " 0.05\n"
-        + ScriptDir::shellQuoted(absoluteCommand("env")) + " > " + environment + "\n"
-        "printf 'end %s\\n' \"$$\" >> \"$log\"\n"
-        "exit 0\n");
+        ScriptDir::fillIn(R"(#!/bin/sh
+log=@LOG@
+printf 'start %s\n' "$$" >> "$log"
+printf 'argc %s\n' "$#" >> "$log"
+for argument in "$@"; do
+    printf 'arg %s\n' "$argument" >> "$log"
+done
+@INTERRUPT@
+@SLEEP@ 0.05
+@ENV@ > @ENVIRONMENT@
+printf 'end %s\n' "$$" >> "$log"
+exit 0
+)",
+            {
+                { "LOG", ScriptDir::shellQuoted(_dir.file("shell.log").string()) },
+                { "INTERRUPT", interrupt },
+                { "SLEEP", sleep },
+                { "ENV", ScriptDir::shellQuoted(absoluteCommand("env")) },
+                { "ENVIRONMENT", ScriptDir::shellQuoted(_dir.file("shell.env").string()) },
+            }));
 }
 
 std::optional<std::vector<std::vector<std::string>>> FakeShell::runs() const

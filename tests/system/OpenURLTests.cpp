@@ -75,12 +75,12 @@ protected:
 
     void writeOpener(const std::string& body)
     {
-        auto out = std::to_string(report.writeEnd);
         dir.writeScript("xdg-open",
-            "#!/bin/bash\n"
-            "printf 'argc %s\\n' \"$#\" >&" + out + "\n"
-            "for argument in \"$@\"; do printf 'arg %s\\n' \"$argument\" >&" + out + "; done\n"
-            + body);
+            ScriptDir::fillIn(R"(#!/bin/bash
+printf 'argc %s\n' "$#" >&@REPORT@
+for argument in "$@"; do printf 'arg %s\n' "$argument" >&@REPORT@; done
+)" + body,
+                { { "REPORT", std::to_string(report.writeEnd) }, { "GATE", std::to_string(gate.readEnd) } }));
     }
 
     std::vector<std::string> reportLines()
@@ -112,12 +112,12 @@ TEST_F(OpenURL, ReturnsWithoutWaitingForTheOpener)
 {
     // The opener waits at the gate until the test opens it, which the test can only do once
     // openURL has returned. Had openURL waited, the opener would give up and say so.
-    auto out = std::to_string(report.writeEnd);
-    writeOpener("if read -r -t 20 word <&" + std::to_string(gate.readEnd) + "; then\n"
-        "    printf 'let through %s\\n' \"$word\" >&" + out + "\n"
-        "else\n"
-        "    printf 'gave up waiting\\n' >&" + out + "\n"
-        "fi\n");
+    writeOpener(R"(if read -r -t 20 word <&@GATE@; then
+    printf 'let through %s\n' "$word" >&@REPORT@
+else
+    printf 'gave up waiting\n' >&@REPORT@
+fi
+)");
     ASSERT_EQ(system.openURL("https://example.invalid/"), 0);
     ASSERT_EQ(write(gate.writeEnd, "open\n", 5), 5);
     EXPECT_THAT(reportLines(), ElementsAre("argc 1", "arg https://example.invalid/", "let through open"));

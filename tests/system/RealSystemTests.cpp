@@ -123,17 +123,22 @@ class RealSystemWithRealShell : public testing::Test {
 protected:
     RealSystemWithRealShell()
     {
-        auto log = ScriptDir::shellQuoted(dir.file("commands.log").string());
-        auto logArguments = "for argument in \"$@\"; do printf ' [%s]' \"$argument\" >> " + log
-            + "; done\nprintf '\\n' >> " + log + "\n";
-        dir.writeScript("killall", "#!/bin/sh\nprintf killall >> " + log + "\n" + logArguments);
-        dir.writeScript("touch",
-            "#!/bin/sh\nprintf touch >> " + log + "\n" + logArguments
-                + "for file in \"$@\"; do : > \"$file\"; done\n");
-        dir.writeScript("uicache",
-            "#!/bin/sh\nprintf 'uicache begun' >> " + log + "\n" + logArguments
-                + ScriptDir::shellQuoted(absoluteCommand("sleep")) + " 0.05\n"
-                + "printf 'uicache finished\\n' >> " + log + "\n");
+        // Each logs its name and arguments, then does its part: touch makes the files, uicache
+        // takes a moment and says when it is done.
+        auto write = [&](const std::string& name, const std::string& action) {
+            dir.writeScript(name,
+                ScriptDir::fillIn(R"(#!/bin/sh
+log=@LOG@
+printf '%s' @NAME@ >> "$log"
+for argument in "$@"; do printf ' [%s]' "$argument" >> "$log"; done
+printf '\n' >> "$log"
+)" + action,
+                    { { "LOG", ScriptDir::shellQuoted(dir.file("commands.log").string()) }, { "NAME", name },
+                        { "SLEEP", ScriptDir::shellQuoted(absoluteCommand("sleep")) } }));
+        };
+        write("killall", "");
+        write("touch", "for file in \"$@\"; do : > \"$file\"; done\n");
+        write("uicache", "@SLEEP@ 0.05\nprintf 'uicache finished\\n' >> \"$log\"\n");
     }
 
     std::string path(const std::string& name) const { return dir.file(name).string(); }
@@ -156,7 +161,7 @@ TEST_F(RealSystemWithRealShell, ReturnsWhenEverythingTheLineStartedHasFinished)
     auto made = path("made");
     shell.system("touch " + ScriptDir::shellQuoted(made) + " && uicache --zentrova-test");
     EXPECT_TRUE(std::filesystem::exists(made));
-    EXPECT_THAT(commands(), ElementsAre("touch [" + made + "]", "uicache begun [--zentrova-test]", "uicache finished"));
+    EXPECT_THAT(commands(), ElementsAre("touch [" + made + "]", "uicache [--zentrova-test]", "uicache finished"));
 
     shell.system("killall -HUP ZentrovaTestTarget");
     EXPECT_EQ(commands().back(), "killall [-HUP] [ZentrovaTestTarget]");
@@ -185,7 +190,8 @@ TEST(RealSystemWithoutAShell, FailsWhenTheShellCannotBeStarted)
 
     auto notExecutable = dir.file("not-executable");
     dir.writeScript("not-executable", "#!/bin/sh\nexit 0\n");
-    std::filesystem::permissions(notExecutable, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(
+        notExecutable, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_PRED1(failedToStart, RealSystem(notExecutable.string()).system("true"));
 
     EXPECT_PRED1(failedToStart, RealSystem(dir.path().string()).system("true"));
