@@ -32,7 +32,8 @@ public:
 
 // Runs each line as SHELL -c LINE and waits for it. When the process has more privilege than the
 // user who started it, the child gets a clean environment. system() returns the shell's wait status
-// as system(3) does, or -1 when the shell could not be started.
+// as system(3) does, or -1 when the shell could not be started. A line or URL holding a NUL byte is
+// refused with -1, since it could only be passed on cut short.
 class RealSystem final : public System {
 public:
     explicit RealSystem(std::string shellPath = "/bin/sh");
@@ -42,7 +43,8 @@ public:
     int system(const std::string& line) override;
     // Starts xdg-open with the URL as its one argument and returns 0 once it has started, or -1 when
     // it could not be. It is not waited for: where no browser is running, xdg-open can stay until
-    // the browser it starts is closed. A thread of its own reaps it.
+    // the browser it starts is closed. A thread of its own reaps it. With raised privilege it is
+    // looked up on the clean environment's PATH rather than on this process's.
     int openURL(const std::string& url) override;
 
     // Whether children get the clean environment: the process started set-user-ID or set-group-ID,
