@@ -22,13 +22,18 @@ public:
     virtual int openURL(const std::string& url) = 0;
 
     // The implementation in force. Until a host installs one, this is a dry-run printer on standard
-    // output, so that nothing that forgot to choose can reach the real system by accident.
+    // output, so that nothing that forgot to choose can reach the real system by accident. The
+    // reference stays valid while that implementation is installed or its pointer is held.
     static System& current();
+    // Installs SYSTEM and returns the one it replaces, which is never null; installing null puts a
+    // fresh dry-run printer on standard output back in force.
     static std::shared_ptr<System> setCurrent(std::shared_ptr<System> system);
 };
 
 // Runs each line as SHELL -c LINE and waits for it. When the process has more privilege than the
-// user who started it, the child gets a clean environment.
+// user who started it, the child gets a clean environment. system() returns the shell's wait status
+// as system(3) does, or -1 when the shell could not be started. A line or URL holding a NUL byte is
+// refused with -1, since it could only be passed on cut short.
 class RealSystem final : public System {
 public:
     explicit RealSystem(std::string shellPath = "/bin/sh");
@@ -36,15 +41,24 @@ public:
     int setuid(uid_t uid) override;
     int setgid(gid_t gid) override;
     int system(const std::string& line) override;
+    // Starts xdg-open with the URL as its one argument and returns 0 once it has started, or -1 when
+    // it could not be. It is not waited for: where no browser is running, xdg-open can stay until
+    // the browser it starts is closed. A thread of its own reaps it. With raised privilege it is
+    // looked up on the clean environment's PATH rather than on this process's.
     int openURL(const std::string& url) override;
 
     // Whether children get the clean environment: the process started set-user-ID or set-group-ID,
-    // or it raised its identity with setuid(0) from a real user id that was not 0.
+    // or it raised its identity with setuid(0) or setgid(0) from a real id that was not 0.
     bool hasRaisedPrivilege() const { return _startedPrivileged || _raisedByCall; }
 
     // The environment handed to children when privilege was raised: a fixed safe PATH and none of
     // the variables that change what a shell runs (IFS, ENV, BASH_ENV, LD_*, exported functions...).
     static std::vector<std::string> cleanEnvironment(char* const* environment);
+
+    // The first regular, executable file called NAME in the directories of SEARCHPATH (separated by
+    // colons), or an empty string. Only absolute directories are searched, so the answer never
+    // depends on the working directory.
+    static std::string findExecutable(const std::string& name, const std::string& searchPath);
 
     // For tests: behave as if the process had started set-user-ID.
     void setStartedPrivilegedForTesting(bool value) { _startedPrivileged = value; }
@@ -67,6 +81,8 @@ public:
     int openURL(const std::string& url) override;
 
 private:
+    void print(const std::string& notation);
+
     std::ostream& _out;
 };
 
