@@ -12,9 +12,9 @@
 #include <memory>
 #include <tuple>
 
-namespace render {
-
 namespace {
+
+using namespace render;
 
 struct FontSystem {
     FcConfig* config = nullptr;
@@ -126,6 +126,8 @@ PangoFontDescription* createDescription(const Font& font)
 }
 
 } // namespace
+
+namespace render {
 
 bool configureFonts()
 {

@@ -9,9 +9,9 @@
 #include <cmath>
 #include <numbers>
 
-namespace render {
-
 namespace {
+
+using namespace render;
 
 struct LayoutDeleter {
     void operator()(PangoLayout* layout) const { g_object_unref(layout); }
@@ -46,7 +46,8 @@ void addRunAttributes(PangoAttrList* attributes, const TextRun& run, size_t text
     if (run.font)
         add(pango_attr_font_desc_new(fontDescription(*run.font)));
     if (run.color) {
-        add(pango_attr_foreground_new(colorChannel(run.color->r), colorChannel(run.color->g), colorChannel(run.color->b)));
+        add(pango_attr_foreground_new(
+            colorChannel(run.color->r), colorChannel(run.color->g), colorChannel(run.color->b)));
         // Without an alpha of its own the run would be opaque whatever the style's colour; Pango
         // reads an alpha of 0 as "unset", so the most transparent it can be is 1/65535.
         add(pango_attr_foreground_alpha_new(std::max<guint16>(colorChannel(run.color->a), 1)));
@@ -166,14 +167,16 @@ void setColor(cairo_t* cr, const RGBA& color)
 
 } // namespace
 
+namespace render {
+
 std::shared_ptr<Image> Image::fromARGB(int width, int height, std::vector<uint32_t> pixels)
 {
     if (width < 0 || height < 0 || pixels.size() < static_cast<size_t>(width) * static_cast<size_t>(height))
         return nullptr;
     std::shared_ptr<Image> image(new Image);
     image->_pixels = std::move(pixels);
-    image->_surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(image->_pixels.data()),
-        CAIRO_FORMAT_ARGB32, width, height, width * 4);
+    image->_surface = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(image->_pixels.data()), CAIRO_FORMAT_ARGB32, width, height, width * 4);
     if (cairo_surface_status(image->_surface) != CAIRO_STATUS_SUCCESS)
         return nullptr;
     return image;
@@ -327,9 +330,10 @@ void Painter::fillShadow(const Rect& rect, double radius, double blur, const RGB
     // accumulated alpha climbs in equal steps from nothing at the outer edge to the colour's own
     // alpha at the inner one. About one step per device pixel of blur, capped to stay cheap.
     int steps = std::clamp(static_cast<int>(std::ceil(blur * _scale)), 1, 12);
+    double alpha = std::clamp(color.a, 0.0, 1.0);
     double reached = 0;
     for (int step = 1; step <= steps; ++step) {
-        double target = color.a * step / steps;
+        double target = alpha * step / steps;
         double layerAlpha = 1 - (1 - target) / (1 - reached);
         double grow = blur / 2 - blur * (step - 0.5) / steps;
         roundedRectPath(_cr, inset(rect, -grow), radius + grow);
@@ -362,7 +366,8 @@ void Painter::fillPath(const std::vector<std::pair<double, double>>& points, con
     cairo_fill(_cr);
 }
 
-void Painter::strokeArc(double cx, double cy, double radius, double angle0, double angle1, double width, const RGBA& color)
+void Painter::strokeArc(
+    double cx, double cy, double radius, double angle0, double angle1, double width, const RGBA& color)
 {
     if (radius <= 0 || width <= 0)
         return;

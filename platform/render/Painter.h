@@ -67,7 +67,8 @@ struct TextStyle {
     std::vector<TextRun> runs;
 };
 
-// An image in memory, premultiplied ARGB32 as Cairo keeps it, of a size in pixels.
+// An image in memory, premultiplied ARGB32 as Cairo keeps it (each pixel a native-endian
+// 0xAARRGGBB), of a size in pixels.
 class Image {
 public:
     // Null when the size is negative or there are fewer than width * height pixels.

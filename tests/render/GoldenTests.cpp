@@ -63,7 +63,8 @@ TEST(RenderGolden, TextSample)
     TextStyle wrapped = style(11);
     wrapped.lineBreak = LineBreak::WordWrap;
     wrapped.alignment = TextAlignment::Center;
-    painter.drawText("Version\t3.0\nCentred text that wraps onto a second line when it runs long", { 12, 40, 176, 40 }, wrapped);
+    painter.drawText(
+        "Version\t3.0\nCentred text that wraps onto a second line when it runs long", { 12, 40, 176, 40 }, wrapped);
 
     test::expectMatchesGolden(painter, "render-text-sample", 8);
 }
@@ -88,7 +89,8 @@ TEST(ImageCompare, CountsDifferingPixelsAndMarksThemInRed)
     ASSERT_TRUE(diffImage);
     auto diffPixel = [&](int x, int y) {
         uint32_t pixel;
-        std::memcpy(&pixel, cairo_image_surface_get_data(diffImage) + y * cairo_image_surface_get_stride(diffImage) + x * 4, 4);
+        std::memcpy(
+            &pixel, cairo_image_surface_get_data(diffImage) + y * cairo_image_surface_get_stride(diffImage) + x * 4, 4);
         return pixel;
     };
     EXPECT_EQ(diffPixel(1, 1), 0xffff0000u);

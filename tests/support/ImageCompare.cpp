@@ -11,8 +11,6 @@
 #include <filesystem>
 #include <memory>
 
-namespace test {
-
 namespace {
 
 struct SurfaceDeleter {
@@ -41,7 +39,8 @@ int channelDelta(uint32_t a, uint32_t b)
 {
     int delta = 0;
     for (int shift = 0; shift < 32; shift += 8)
-        delta = std::max(delta, std::abs(static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff)));
+        delta
+            = std::max(delta, std::abs(static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff)));
     return delta;
 }
 
@@ -82,8 +81,10 @@ std::filesystem::path failureFolder()
 
 } // namespace
 
-std::optional<ImageDiff> compareImages(cairo_surface_t* actual, const std::string& expectedPngPath, int tolerance,
-    cairo_surface_t** diff)
+namespace test {
+
+std::optional<ImageDiff> compareImages(
+    cairo_surface_t* actual, const std::string& expectedPngPath, int tolerance, cairo_surface_t** diff)
 {
     if (diff)
         *diff = nullptr;
@@ -95,7 +96,8 @@ std::optional<ImageDiff> compareImages(cairo_surface_t* actual, const std::strin
     int width = cairo_image_surface_get_width(expected.get());
     int height = cairo_image_surface_get_height(expected.get());
     ImageDiff result;
-    result.sameSize = width == cairo_image_surface_get_width(actual) && height == cairo_image_surface_get_height(actual);
+    result.sameSize
+        = width == cairo_image_surface_get_width(actual) && height == cairo_image_surface_get_height(actual);
     if (!result.sameSize) {
         result.differingPixels = std::max(static_cast<size_t>(width) * height,
             static_cast<size_t>(cairo_image_surface_get_width(actual)) * cairo_image_surface_get_height(actual));
@@ -123,14 +125,14 @@ std::optional<ImageDiff> compareImages(cairo_surface_t* actual, const std::strin
     return result;
 }
 
-::testing::AssertionResult matchesGolden(cairo_surface_t* actual, const std::string& name, size_t budgetPixels,
-    int tolerance)
+::testing::AssertionResult matchesGolden(
+    cairo_surface_t* actual, const std::string& name, size_t budgetPixels, int tolerance)
 {
     return matchesGoldenAt(actual, goldenPath(name).string(), name, budgetPixels, tolerance);
 }
 
-::testing::AssertionResult matchesGoldenAt(cairo_surface_t* actual, const std::string& goldenPath,
-    const std::string& name, size_t budgetPixels, int tolerance)
+::testing::AssertionResult matchesGoldenAt(
+    cairo_surface_t* actual, const std::string& goldenPath, const std::string& name, size_t budgetPixels, int tolerance)
 {
     std::filesystem::path golden = goldenPath;
     cairo_surface_flush(actual);
@@ -146,8 +148,8 @@ std::optional<ImageDiff> compareImages(cairo_surface_t* actual, const std::strin
     std::optional<ImageDiff> diff = compareImages(actual, golden, tolerance, &diffImage);
     SurfacePtr diffOwner(diffImage);
     if (!diff) {
-        return ::testing::AssertionFailure() << "no golden image " << golden
-                                             << "; record it with `make goldens` and look at it before committing it";
+        return ::testing::AssertionFailure()
+            << "no golden image " << golden << "; record it with `make goldens` and look at it before committing it";
     }
     if (diff->sameSize && diff->differingPixels <= budgetPixels)
         return ::testing::AssertionSuccess();
@@ -167,8 +169,8 @@ std::optional<ImageDiff> compareImages(cairo_surface_t* actual, const std::strin
         failure << name << " is " << cairo_image_surface_get_width(actual) << "x"
                 << cairo_image_surface_get_height(actual) << " pixels, not the golden's size";
     } else {
-        failure << name << ": " << diff->differingPixels << " pixels differ by more than " << tolerance
-                << " (budget " << budgetPixels << ", largest channel difference " << diff->maxChannelDelta << ")";
+        failure << name << ": " << diff->differingPixels << " pixels differ by more than " << tolerance << " (budget "
+                << budgetPixels << ", largest channel difference " << diff->maxChannelDelta << ")";
     }
     failure << "\n  expected: " << expectedCopy.string() << "\n  actual:   " << actualCopy.string();
     if (diffOwner)
@@ -176,8 +178,8 @@ std::optional<ImageDiff> compareImages(cairo_surface_t* actual, const std::strin
     return failure;
 }
 
-::testing::AssertionResult matchesGolden(const render::Painter& painter, const std::string& name, size_t budgetPixels,
-    int tolerance)
+::testing::AssertionResult matchesGolden(
+    const render::Painter& painter, const std::string& name, size_t budgetPixels, int tolerance)
 {
     return matchesGolden(painter.surface(), name, budgetPixels, tolerance);
 }
