@@ -10,6 +10,7 @@
 
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
+typedef struct _PangoLayout PangoLayout;
 
 namespace render {
 
@@ -66,11 +67,15 @@ struct TextStyle {
     std::vector<TextRun> runs;
 };
 
-// An image in memory, premultiplied ARGB32 as Cairo keeps it, of a size in pixels.
+// An image in memory, premultiplied ARGB32 as Cairo keeps it (each pixel a native-endian
+// 0xAARRGGBB), of a size in pixels.
 class Image {
 public:
+    // Null when the size is negative or there are fewer than width * height pixels.
     static std::shared_ptr<Image> fromARGB(int width, int height, std::vector<uint32_t> pixels);
     ~Image();
+    Image(const Image&) = delete;
+    Image& operator=(const Image&) = delete;
     int width() const;
     int height() const;
     cairo_surface_t* surface() const { return _surface; }
@@ -94,6 +99,8 @@ public:
     int pixelWidth() const;
     int pixelHeight() const;
 
+    // save/restore and beginGroup/endGroup nest; a restore or endGroup without its opening
+    // call is ignored rather than left to break the frame.
     void save();
     void restore();
     void translate(double dx, double dy);
@@ -107,9 +114,11 @@ public:
     void clear(const RGBA& color);
     void fillRect(const Rect& rect, const RGBA& color);
     void fillRoundedRect(const Rect& rect, double radius, const RGBA& color);
+    // The stroke lies inside rect, as a layer's border does.
     void strokeRoundedRect(const Rect& rect, double radius, double lineWidth, const RGBA& color);
     void fillEllipse(const Rect& rect, const RGBA& color);
-    // A soft drop shadow under a rounded rectangle (the switch's knob).
+    // A soft drop shadow under a rounded rectangle (the switch's knob): full colour inside
+    // rect inset by blur / 2, fading out to rect outset by blur / 2.
     void fillShadow(const Rect& rect, double radius, double blur, const RGBA& color);
     // A straight line of the given width, e.g. a 0.5-point hairline.
     void line(double x0, double y0, double x1, double y1, double width, const RGBA& color);
@@ -128,6 +137,9 @@ public:
     // Draws wrapped text starting at the top of rect, moved up by scrollOffset points; returns
     // the laid-out height (for scrolling text views).
     double drawTextTopAligned(std::string_view utf8, const Rect& rect, const TextStyle& style, double scrollOffset = 0);
+    // The text as drawText would lay it out in a rect of the given width: lines joined by '\n',
+    // with "…" where an ellipsis replaced characters.
+    std::string visibleText(std::string_view utf8, const TextStyle& style, double width) const;
 
     // The frame as PNG; false when the file could not be written.
     bool writePNG(const std::string& path) const;
@@ -137,10 +149,17 @@ public:
     int stride() const;
 
 private:
+    enum class Nesting { Save, Group };
+    void drawLayoutAt(PangoLayout*, double x, double y);
+
     cairo_surface_t* _surface = nullptr;
     cairo_t* _cr = nullptr;
     double _scale = 1;
+    std::vector<Nesting> _nesting;
 };
+
+// Painter::measureText without a painter, for views that size themselves before any drawing.
+Size measureText(std::string_view utf8, const TextStyle& style, double width = -1);
 
 // Points the process's fontconfig at the project's configuration (Helvetica and the system font
 // map to URW Nimbus Sans, DejaVu Sans as fallback). Called once before any text is drawn; later

@@ -1,0 +1,513 @@
+#include "platform/render/Painter.h"
+
+#include "platform/render/Fonts.h"
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+using namespace render;
+
+struct LayoutDeleter {
+    void operator()(PangoLayout* layout) const { g_object_unref(layout); }
+};
+using LayoutPtr = std::unique_ptr<PangoLayout, LayoutDeleter>;
+
+int toPango(double points)
+{
+    return static_cast<int>(std::lround(points * PANGO_SCALE));
+}
+
+double fromPango(int units)
+{
+    return static_cast<double>(units) / PANGO_SCALE;
+}
+
+guint16 colorChannel(double value)
+{
+    return static_cast<guint16>(std::lround(std::clamp(value, 0.0, 1.0) * 65535));
+}
+
+void addRunAttributes(PangoAttrList* attributes, const TextRun& run, size_t textLength)
+{
+    size_t end = std::min(run.end, textLength);
+    if (run.start >= end)
+        return;
+    auto add = [&](PangoAttribute* attribute) {
+        attribute->start_index = static_cast<guint>(run.start);
+        attribute->end_index = static_cast<guint>(end);
+        pango_attr_list_insert(attributes, attribute);
+    };
+    if (run.font)
+        add(pango_attr_font_desc_new(fontDescription(*run.font)));
+    if (run.color) {
+        add(pango_attr_foreground_new(
+            colorChannel(run.color->r), colorChannel(run.color->g), colorChannel(run.color->b)));
+        // Without an alpha of its own the run would be opaque whatever the style's colour; Pango
+        // reads an alpha of 0 as "unset", so the most transparent it can be is 1/65535.
+        add(pango_attr_foreground_alpha_new(std::max<guint16>(colorChannel(run.color->a), 1)));
+    }
+}
+
+enum class Wrapping {
+    ByStyle,
+    Always,
+};
+
+bool wraps(const TextStyle& style, Wrapping wrapping)
+{
+    return wrapping == Wrapping::Always || style.lineBreak == LineBreak::WordWrap;
+}
+
+// Every layout, whether measured, drawn or inspected, is made here from the shared context with
+// its identity matrix, so the three can never disagree about where a line breaks or truncates.
+// `width` below zero leaves the layout unconstrained.
+LayoutPtr makeLayout(std::string_view utf8, const TextStyle& style, double width, Wrapping wrapping)
+{
+    LayoutPtr layout(pango_layout_new(sharedPangoContext()));
+    PangoLayout* raw = layout.get();
+
+    std::string validated;
+    if (!g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), nullptr)) {
+        gchar* valid = g_utf8_make_valid(utf8.data(), static_cast<gssize>(utf8.size()));
+        validated = valid;
+        g_free(valid);
+        utf8 = validated;
+    }
+    pango_layout_set_text(raw, utf8.data(), static_cast<int>(utf8.size()));
+    pango_layout_set_font_description(raw, fontDescription(style.font));
+
+    if (!style.runs.empty()) {
+        PangoAttrList* attributes = pango_attr_list_new();
+        for (const TextRun& run : style.runs)
+            addRunAttributes(attributes, run, utf8.size());
+        pango_layout_set_attributes(raw, attributes);
+        pango_attr_list_unref(attributes);
+    }
+
+    if (wraps(style, wrapping)) {
+        pango_layout_set_wrap(raw, PANGO_WRAP_WORD_CHAR);
+        if (width >= 0)
+            pango_layout_set_width(raw, toPango(width));
+        switch (style.alignment) {
+        case TextAlignment::Left:
+            pango_layout_set_alignment(raw, PANGO_ALIGN_LEFT);
+            break;
+        case TextAlignment::Center:
+            pango_layout_set_alignment(raw, PANGO_ALIGN_CENTER);
+            break;
+        case TextAlignment::Right:
+            pango_layout_set_alignment(raw, PANGO_ALIGN_RIGHT);
+            break;
+        }
+        return layout;
+    }
+
+    // Single-line text is placed by the painter, so the layout stays left-aligned.
+    pango_layout_set_single_paragraph_mode(raw, TRUE);
+    if (width >= 0 && style.lineBreak != LineBreak::SingleLineClip) {
+        pango_layout_set_width(raw, toPango(width));
+        pango_layout_set_ellipsize(
+            raw, style.lineBreak == LineBreak::SingleLineTruncateMiddle ? PANGO_ELLIPSIZE_MIDDLE : PANGO_ELLIPSIZE_END);
+    }
+    return layout;
+}
+
+PangoRectangle logicalExtents(PangoLayout* layout)
+{
+    PangoRectangle logical { };
+    pango_layout_get_extents(layout, nullptr, &logical);
+    return logical;
+}
+
+double alignedOffset(TextAlignment alignment, double room)
+{
+    switch (alignment) {
+    case TextAlignment::Left:
+        return 0;
+    case TextAlignment::Center:
+        return room / 2;
+    case TextAlignment::Right:
+        return room;
+    }
+    return 0;
+}
+
+void roundedRectPath(cairo_t* cr, const Rect& rect, double radius)
+{
+    radius = std::clamp(radius, 0.0, std::min(rect.width, rect.height) / 2);
+    if (radius <= 0) {
+        cairo_rectangle(cr, rect.x, rect.y, rect.width, rect.height);
+        return;
+    }
+    constexpr double quarter = std::numbers::pi / 2;
+    double left = rect.x, top = rect.y, right = rect.x + rect.width, bottom = rect.y + rect.height;
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, right - radius, top + radius, radius, -quarter, 0);
+    cairo_arc(cr, right - radius, bottom - radius, radius, 0, quarter);
+    cairo_arc(cr, left + radius, bottom - radius, radius, quarter, 2 * quarter);
+    cairo_arc(cr, left + radius, top + radius, radius, 2 * quarter, 3 * quarter);
+    cairo_close_path(cr);
+}
+
+Rect inset(const Rect& rect, double amount)
+{
+    return { rect.x + amount, rect.y + amount, rect.width - 2 * amount, rect.height - 2 * amount };
+}
+
+void setColor(cairo_t* cr, const RGBA& color)
+{
+    cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a);
+}
+
+} // namespace
+
+namespace render {
+
+std::shared_ptr<Image> Image::fromARGB(int width, int height, std::vector<uint32_t> pixels)
+{
+    if (width < 0 || height < 0 || pixels.size() < static_cast<size_t>(width) * static_cast<size_t>(height))
+        return nullptr;
+    std::shared_ptr<Image> image(new Image);
+    image->_pixels = std::move(pixels);
+    image->_surface = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(image->_pixels.data()), CAIRO_FORMAT_ARGB32, width, height, width * 4);
+    if (cairo_surface_status(image->_surface) != CAIRO_STATUS_SUCCESS)
+        return nullptr;
+    return image;
+}
+
+Image::~Image()
+{
+    if (_surface)
+        cairo_surface_destroy(_surface);
+}
+
+int Image::width() const
+{
+    return cairo_image_surface_get_width(_surface);
+}
+
+int Image::height() const
+{
+    return cairo_image_surface_get_height(_surface);
+}
+
+Painter::Painter(double widthPoints, double heightPoints, double scale)
+    : _scale(scale > 0 ? scale : 1)
+{
+    configureFonts();
+    int width = static_cast<int>(std::max(0L, std::lround(widthPoints * _scale)));
+    int height = static_cast<int>(std::max(0L, std::lround(heightPoints * _scale)));
+    _surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    _cr = cairo_create(_surface);
+    cairo_scale(_cr, _scale, _scale);
+}
+
+Painter::~Painter()
+{
+    cairo_destroy(_cr);
+    cairo_surface_destroy(_surface);
+}
+
+int Painter::pixelWidth() const
+{
+    return cairo_image_surface_get_width(_surface);
+}
+
+int Painter::pixelHeight() const
+{
+    return cairo_image_surface_get_height(_surface);
+}
+
+void Painter::save()
+{
+    cairo_save(_cr);
+    _nesting.push_back(Nesting::Save);
+}
+
+void Painter::restore()
+{
+    // Cairo treats an unmatched restore as fatal for the context: every later call would fail.
+    if (_nesting.empty() || _nesting.back() != Nesting::Save)
+        return;
+    _nesting.pop_back();
+    cairo_restore(_cr);
+}
+
+void Painter::translate(double dx, double dy)
+{
+    cairo_translate(_cr, dx, dy);
+}
+
+void Painter::scaleBy(double sx, double sy)
+{
+    // A zero scale would make the matrix singular, which Cairo also treats as fatal.
+    if (sx == 0 || sy == 0 || !std::isfinite(sx) || !std::isfinite(sy))
+        return;
+    cairo_scale(_cr, sx, sy);
+}
+
+void Painter::clip(const Rect& rect)
+{
+    cairo_rectangle(_cr, rect.x, rect.y, rect.width, rect.height);
+    cairo_clip(_cr);
+}
+
+void Painter::beginGroup()
+{
+    cairo_push_group(_cr);
+    _nesting.push_back(Nesting::Group);
+}
+
+void Painter::endGroup(double opacity)
+{
+    if (_nesting.empty() || _nesting.back() != Nesting::Group)
+        return;
+    _nesting.pop_back();
+    cairo_pop_group_to_source(_cr);
+    cairo_paint_with_alpha(_cr, std::clamp(opacity, 0.0, 1.0));
+}
+
+void Painter::clear(const RGBA& color)
+{
+    cairo_save(_cr);
+    cairo_set_operator(_cr, CAIRO_OPERATOR_SOURCE);
+    setColor(_cr, color);
+    cairo_paint(_cr);
+    cairo_restore(_cr);
+}
+
+void Painter::fillRect(const Rect& rect, const RGBA& color)
+{
+    cairo_rectangle(_cr, rect.x, rect.y, rect.width, rect.height);
+    setColor(_cr, color);
+    cairo_fill(_cr);
+}
+
+void Painter::fillRoundedRect(const Rect& rect, double radius, const RGBA& color)
+{
+    roundedRectPath(_cr, rect, radius);
+    setColor(_cr, color);
+    cairo_fill(_cr);
+}
+
+void Painter::strokeRoundedRect(const Rect& rect, double radius, double lineWidth, const RGBA& color)
+{
+    if (lineWidth <= 0)
+        return;
+    roundedRectPath(_cr, inset(rect, lineWidth / 2), radius - lineWidth / 2);
+    setColor(_cr, color);
+    cairo_set_line_width(_cr, lineWidth);
+    cairo_stroke(_cr);
+}
+
+void Painter::fillEllipse(const Rect& rect, const RGBA& color)
+{
+    if (rect.width <= 0 || rect.height <= 0)
+        return;
+    cairo_save(_cr);
+    cairo_translate(_cr, rect.x + rect.width / 2, rect.y + rect.height / 2);
+    cairo_scale(_cr, rect.width / 2, rect.height / 2);
+    cairo_arc(_cr, 0, 0, 1, 0, 2 * std::numbers::pi);
+    cairo_restore(_cr);
+    setColor(_cr, color);
+    cairo_fill(_cr);
+}
+
+void Painter::fillShadow(const Rect& rect, double radius, double blur, const RGBA& color)
+{
+    if (blur <= 0) {
+        fillRoundedRect(rect, radius, color);
+        return;
+    }
+    // Nested rounded rectangles, largest first, each laid over the ones before so that the
+    // accumulated alpha climbs in equal steps from nothing at the outer edge to the colour's own
+    // alpha at the inner one. About one step per device pixel of blur, capped to stay cheap.
+    int steps = std::clamp(static_cast<int>(std::ceil(blur * _scale)), 1, 12);
+    double alpha = std::clamp(color.a, 0.0, 1.0);
+    double reached = 0;
+    for (int step = 1; step <= steps; ++step) {
+        double target = alpha * step / steps;
+        double layerAlpha = 1 - (1 - target) / (1 - reached);
+        double grow = blur / 2 - blur * (step - 0.5) / steps;
+        roundedRectPath(_cr, inset(rect, -grow), radius + grow);
+        cairo_set_source_rgba(_cr, color.r, color.g, color.b, layerAlpha);
+        cairo_fill(_cr);
+        reached = target;
+    }
+}
+
+void Painter::line(double x0, double y0, double x1, double y1, double width, const RGBA& color)
+{
+    if (width <= 0)
+        return;
+    cairo_move_to(_cr, x0, y0);
+    cairo_line_to(_cr, x1, y1);
+    cairo_set_line_width(_cr, width);
+    setColor(_cr, color);
+    cairo_stroke(_cr);
+}
+
+void Painter::fillPath(const std::vector<std::pair<double, double>>& points, const RGBA& color)
+{
+    if (points.size() < 3)
+        return;
+    cairo_move_to(_cr, points.front().first, points.front().second);
+    for (size_t i = 1; i < points.size(); ++i)
+        cairo_line_to(_cr, points[i].first, points[i].second);
+    cairo_close_path(_cr);
+    setColor(_cr, color);
+    cairo_fill(_cr);
+}
+
+void Painter::strokeArc(
+    double cx, double cy, double radius, double angle0, double angle1, double width, const RGBA& color)
+{
+    if (radius <= 0 || width <= 0)
+        return;
+    cairo_new_sub_path(_cr);
+    cairo_arc(_cr, cx, cy, radius, angle0, angle1);
+    cairo_set_line_width(_cr, width);
+    setColor(_cr, color);
+    cairo_stroke(_cr);
+}
+
+void Painter::drawImage(const Image& image, const Rect& destination, double opacity)
+{
+    if (!image.surface() || image.width() == 0 || image.height() == 0 || destination.width <= 0
+        || destination.height <= 0 || opacity <= 0)
+        return;
+    cairo_save(_cr);
+    cairo_translate(_cr, destination.x, destination.y);
+    cairo_scale(_cr, destination.width / image.width(), destination.height / image.height());
+    cairo_set_source_surface(_cr, image.surface(), 0, 0);
+    cairo_pattern_t* pattern = cairo_get_source(_cr);
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+    // Padding keeps the edges of an enlarged image from being filtered against transparency.
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    cairo_rectangle(_cr, 0, 0, image.width(), image.height());
+    if (opacity >= 1) {
+        cairo_fill(_cr);
+    } else {
+        cairo_clip(_cr);
+        cairo_paint_with_alpha(_cr, opacity);
+    }
+    cairo_restore(_cr);
+}
+
+Size measureText(std::string_view utf8, const TextStyle& style, double width)
+{
+    LayoutPtr layout = makeLayout(utf8, style, wraps(style, Wrapping::ByStyle) ? width : -1, Wrapping::ByStyle);
+    PangoRectangle logical = logicalExtents(layout.get());
+    return { fromPango(logical.width), fromPango(logical.height) };
+}
+
+Size Painter::measureText(std::string_view utf8, const TextStyle& style, double width) const
+{
+    return render::measureText(utf8, style, width);
+}
+
+void Painter::drawLayoutAt(PangoLayout* layout, double x, double y)
+{
+    // The origin goes to a whole device pixel so that baselines stay crisp; glyphs within the line
+    // keep their exact positions.
+    cairo_user_to_device(_cr, &x, &y);
+    x = std::round(x);
+    y = std::round(y);
+    cairo_device_to_user(_cr, &x, &y);
+    cairo_move_to(_cr, x, y);
+    pango_cairo_show_layout(_cr, layout);
+    cairo_new_path(_cr);
+}
+
+void Painter::drawText(std::string_view utf8, const Rect& rect, const TextStyle& style)
+{
+    if (utf8.empty() || rect.width <= 0)
+        return;
+    LayoutPtr layout = makeLayout(utf8, style, rect.width, Wrapping::ByStyle);
+    PangoRectangle logical = logicalExtents(layout.get());
+    setColor(_cr, style.color);
+
+    if (wraps(style, Wrapping::ByStyle)) {
+        drawLayoutAt(layout.get(), rect.x, rect.y);
+        return;
+    }
+
+    double width = fromPango(logical.width);
+    double height = fromPango(logical.height);
+    double x = rect.x + alignedOffset(style.alignment, rect.width - width) - fromPango(logical.x);
+    double y = rect.y + (rect.height - height) / 2 - fromPango(logical.y);
+    if (style.lineBreak != LineBreak::SingleLineClip) {
+        drawLayoutAt(layout.get(), x, y);
+        return;
+    }
+    // Clipped text is cut at the rect's sides only: a line taller than its rect still shows whole.
+    cairo_save(_cr);
+    double top = std::min(rect.y, y) - height;
+    double bottom = std::max(rect.y + rect.height, y + height) + height;
+    cairo_rectangle(_cr, rect.x, top, rect.width, bottom - top);
+    cairo_clip(_cr);
+    drawLayoutAt(layout.get(), x, y);
+    cairo_restore(_cr);
+}
+
+double Painter::drawTextTopAligned(std::string_view utf8, const Rect& rect, const TextStyle& style, double scrollOffset)
+{
+    if (utf8.empty() || rect.width <= 0)
+        return 0;
+    LayoutPtr layout = makeLayout(utf8, style, rect.width, Wrapping::Always);
+    PangoRectangle logical = logicalExtents(layout.get());
+    cairo_save(_cr);
+    cairo_rectangle(_cr, rect.x, rect.y, rect.width, rect.height);
+    cairo_clip(_cr);
+    setColor(_cr, style.color);
+    drawLayoutAt(layout.get(), rect.x, rect.y - scrollOffset);
+    cairo_restore(_cr);
+    return fromPango(logical.height);
+}
+
+std::string Painter::visibleText(std::string_view utf8, const TextStyle& style, double width) const
+{
+    LayoutPtr layout = makeLayout(utf8, style, width, Wrapping::ByStyle);
+    const char* text = pango_layout_get_text(layout.get());
+    std::string result;
+    int lineCount = pango_layout_get_line_count(layout.get());
+    for (int index = 0; index < lineCount; ++index) {
+        if (index)
+            result += '\n';
+        PangoLayoutLine* line = pango_layout_get_line_readonly(layout.get(), index);
+        for (GSList* runs = line->runs; runs; runs = runs->next) {
+            auto* run = static_cast<PangoGlyphItem*>(runs->data);
+            if (run->item->analysis.flags & PANGO_ANALYSIS_FLAG_IS_ELLIPSIS)
+                result += "…";
+            else
+                result.append(text + run->item->offset, static_cast<size_t>(run->item->length));
+        }
+    }
+    return result;
+}
+
+bool Painter::writePNG(const std::string& path) const
+{
+    cairo_surface_flush(_surface);
+    return cairo_surface_write_to_png(_surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
+const unsigned char* Painter::data() const
+{
+    cairo_surface_flush(_surface);
+    return cairo_image_surface_get_data(_surface);
+}
+
+int Painter::stride() const
+{
+    return cairo_image_surface_get_stride(_surface);
+}
+
+} // namespace render
