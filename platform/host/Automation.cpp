@@ -31,9 +31,12 @@ std::string trim(std::string_view text)
     return std::string(text.substr(start, end - start + 1));
 }
 
-// Strips a comment that starts outside double quotes.
+// Strips a comment: a line that starts with '#', or a '#' outside double quotes that stands
+// alone (blank on both sides), since "#name" is an identifier selector.
 std::string_view withoutComment(std::string_view line)
 {
+    if (auto first = line.find_first_not_of(" \t"); first != std::string_view::npos && line[first] == '#')
+        return line.substr(0, first);
     bool quoted = false;
     for (size_t i = 0; i < line.size(); ++i) {
         if (line[i] == '\\' && quoted) {
@@ -42,7 +45,8 @@ std::string_view withoutComment(std::string_view line)
         }
         if (line[i] == '"')
             quoted = !quoted;
-        else if (line[i] == '#' && !quoted && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t'))
+        else if (line[i] == '#' && !quoted && (line[i - 1] == ' ' || line[i - 1] == '\t')
+            && (i + 1 == line.size() || line[i + 1] == ' ' || line[i + 1] == '\t'))
             return line.substr(0, i);
     }
     return line;
