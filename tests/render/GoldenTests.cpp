@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
 
 using namespace render;
 
@@ -39,7 +40,8 @@ struct ComparingOnly {
 
 std::string scratch(const std::string& name)
 {
-    return (std::filesystem::path(testing::TempDir()) / name).string();
+    // Named after the process so that test runs side by side do not share files.
+    return (std::filesystem::path(testing::TempDir()) / (std::to_string(getpid()) + "-" + name)).string();
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <unistd.h>
 
 using namespace render;
 using test::pixelAt;
@@ -18,7 +19,7 @@ constexpr RGBA red { 1, 0, 0, 1 };
 
 std::filesystem::path scratchFile(const std::string& name)
 {
-    return std::filesystem::path(testing::TempDir()) / name;
+    return std::filesystem::path(testing::TempDir()) / (std::to_string(getpid()) + "-" + name);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 using namespace render;
 
@@ -66,7 +67,7 @@ TEST(Fonts, CharactersNimbusSansLacksComeFromDejaVuSans)
 TEST(FontsConfiguration, EnvironmentOverridesTheProjectsConfiguration)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    std::string path = (std::filesystem::path(testing::TempDir()) / "monospaced.conf").string();
+    std::string path = (std::filesystem::path(testing::TempDir()) / (std::to_string(getpid()) + "-monospaced.conf")).string();
     std::ofstream(path) << "<?xml version=\"1.0\"?><fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir>"
                            "<cachedir prefix=\"xdg\">fontconfig</cachedir><alias binding=\"strong\">"
                            "<family>Helvetica</family><prefer><family>DejaVu Sans Mono</family></prefer>"
@@ -123,19 +124,6 @@ TEST(TextMeasuring, DrawingInTheMeasuredWidthMatchesDrawingUnconstrained)
     auto unconstrained = draw(180, LineBreak::SingleLineClip);
     EXPECT_TRUE(samePixels(*draw(size.width, LineBreak::SingleLineTruncateTail), *unconstrained));
     EXPECT_FALSE(samePixels(*draw(size.width - 1, LineBreak::SingleLineTruncateTail), *unconstrained));
-}
-
-TEST(TextMeasuring, PainterAndFreeFunctionAgree)
-{
-    Painter painter(10, 10, 3);
-    TextStyle style = styleWith(LineBreak::WordWrap);
-    const std::string text = "Shut down the device and wait for it to power off completely";
-    Size fromPainter = painter.measureText(text, style, 120);
-    Size free = measureText(text, style, 120);
-    EXPECT_EQ(fromPainter.width, free.width);
-    EXPECT_EQ(fromPainter.height, free.height);
-    EXPECT_LE(free.width, 120);
-    EXPECT_GT(free.height, measureText("Shut", style).height * 2);
 }
 
 TEST(TextTruncation, MiddleTruncationKeepsBothEnds)
