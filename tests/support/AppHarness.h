@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/host/Automation.h"
+#include "platform/host/DeviceProfile.h"
+#include "platform/system/System.h"
+#include "tests/support/TempDir.h"
+
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <memory>
+#include <string>
+
+class UIApplication;
+class RootViewController;
+class Zentrova3Application;
+
+// The app launched in-process as the headless host launches it: a device root of its own, a
+// screen of a device profile, the recorder behind the system seam and the virtual clock. Stored
+// preferences can be given before launch.
+class AppHarness {
+public:
+    struct Options {
+        std::string device = "iphone-5s";
+        std::map<std::string, bool> preferences;
+        bool launch = true;
+    };
+
+    AppHarness();
+    explicit AppHarness(Options options);
+    ~AppHarness();
+    AppHarness(const AppHarness&) = delete;
+    AppHarness& operator=(const AppHarness&) = delete;
+
+    // Delivers the launch message; done by the constructor unless Options::launch is false.
+    void launch();
+
+    Zentrova3Application& application() { return *_application; }
+    RootViewController& root();
+    Automation& automation() { return *_automation; }
+    RecordingSystem& system() { return *_system; }
+    const DeviceProfile& device() const { return _device; }
+    const TempDir& deviceRoot() const { return _root; }
+
+    // Taps and fails the test on an automation error.
+    void tap(const std::string& selector);
+    nlohmann::json tree();
+
+private:
+    TempDir _root;
+    DeviceProfile _device;
+    std::shared_ptr<RecordingSystem> _system;
+    std::shared_ptr<Zentrova3Application> _application;
+    std::unique_ptr<Automation> _automation;
+    std::ostringstream _out;
+};
+
+// Writes stored preferences for the app under a device root, as an earlier run would have.
+void writeStoredPreferences(const std::filesystem::path& root, const std::map<std::string, bool>& values);
