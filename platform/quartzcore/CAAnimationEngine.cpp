@@ -59,8 +59,9 @@ void CAAnimationEngine::advanceTo(double time)
         auto it = std::find_if(_animations.begin(), _animations.end(), [id](auto& a) { return a.id == id; });
         if (it == _animations.end())
             continue;
-        double t = it->duration <= 0 ? 1.0 : (_now - it->start) / it->duration;
-        bool finished = t >= 1.0;
+        // Compared as times, not as a ratio, which can fall an ulp short of 1 at the very end.
+        bool finished = it->duration <= 0 || _now >= it->start + it->duration;
+        double t = finished ? 1.0 : (_now - it->start) / it->duration;
         auto step = it->step;
         if (step)
             step(ease(it->curve, t));

@@ -2,6 +2,11 @@
 
 #include "platform/uikit/UIView.h"
 
+#include "platform/foundation/NSString.h"
+
+// Posted with the window as its object when a window becomes the key window.
+extern const NSString UIWindowDidBecomeKeyNotification;
+
 // The root of a view tree on screen.
 class UIWindow : public UIView {
 public:

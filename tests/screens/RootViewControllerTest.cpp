@@ -1,0 +1,293 @@
+#include "screens/RootViewController.h"
+
+#include "app/Zentrova3Application.h"
+#include "platform/foundation/NSDictionary.h"
+#include "platform/foundation/NSUserDefaults.h"
+#include "platform/uikit/NSLayoutConstraint.h"
+#include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UIWindow.h"
+#include "tests/support/AppHarness.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+std::vector<UIButton*> powerButtons(RootViewController& root)
+{
+    return { root.rebootButton, root.shutdownButton, root.respringButton, root.safemodeButton, root.noSubstrateButton,
+        root.minispringButton };
+}
+
+struct LayoutCase {
+    const char* device;
+    CGFloat width;
+    std::array<CGFloat, 6> rows;
+};
+
+TEST(RootViewController, ButtonsFollowHeightClass)
+{
+    const LayoutCase cases[] = {
+        { "iphone-4s", 320, { 45, 115, 185, 255, 325, 395 } },
+        { "iphone-5s", 320, { 50, 135, 220, 305, 390, 475 } },
+        { "iphone-6", 375, { 45, 115, 185, 255, 325, 395 } },
+        { "ipad", 768, { 60, 220, 380, 540, 700, 860 } },
+        { "ipad-landscape", 1024, { 45, 115, 185, 255, 325, 395 } },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.device);
+        AppHarness app({ .device = c.device });
+        auto& root = app.root();
+        EXPECT_EQ(root.view()->frame(), UIScreen::mainScreen().applicationFrame());
+        EXPECT_EQ(root.navBar->frame(), CGRectMake(0, -20, c.width, 64));
+        auto buttons = powerButtons(root);
+        for (size_t i = 0; i < buttons.size(); ++i)
+            EXPECT_EQ(buttons[i]->frame(), CGRectMake(10, c.rows[i], c.width - 20, 30)) << "button " << i;
+    }
+}
+
+TEST(RootViewController, ViewTreeInOrder)
+{
+    AppHarness app;
+    auto& root = app.root();
+    auto& subviews = root.view()->subviews();
+    ASSERT_EQ(subviews.size(), 7u);
+    EXPECT_EQ(subviews[0].get(), root.navBar.get());
+    auto buttons = powerButtons(root);
+    for (size_t i = 0; i < buttons.size(); ++i)
+        EXPECT_EQ(subviews[i + 1].get(), buttons[i]);
+
+    ASSERT_EQ(root.view()->constraints().size(), 1u);
+    auto& constraint = *root.view()->constraints().front();
+    EXPECT_EQ(constraint.firstItem(), root.navBar.get());
+    EXPECT_EQ(constraint.firstAttribute(), NSLayoutAttributeHeight);
+    EXPECT_EQ(constraint.relation(), NSLayoutRelationEqual);
+    EXPECT_EQ(constraint.secondItem(), nullptr);
+    EXPECT_EQ(constraint.secondAttribute(), NSLayoutAttributeHeight);
+    EXPECT_EQ(constraint.multiplier(), 1.0);
+    EXPECT_EQ(constraint.constant(), 64.0);
+
+    ASSERT_EQ(root.navBar->items().size(), 1u);
+    EXPECT_EQ(root.navBar->items().front().get(), root.navItem);
+    EXPECT_EQ(root.navItem->title(), NSString("Zentrova"));
+    ASSERT_TRUE(root.navItem->leftBarButtonItem());
+    ASSERT_TRUE(root.navItem->rightBarButtonItem());
+    EXPECT_EQ(root.navItem->leftBarButtonItem()->title(), NSString("Changelog"));
+    EXPECT_EQ(root.navItem->rightBarButtonItem()->title(), NSString("Settings"));
+    EXPECT_EQ(root.navItem->leftBarButtonItem()->style(), UIBarButtonItemStylePlain);
+    EXPECT_EQ(root.navItem->rightBarButtonItem()->style(), UIBarButtonItemStylePlain);
+    EXPECT_TRUE(root.navBar->isTranslucent());
+    // The screen answers the bar-position question but is not its bar's delegate.
+    EXPECT_EQ(root.navBar->delegate(), nullptr);
+    EXPECT_EQ(root.positionForBar(*root.navBar), UIBarPositionTopAttached);
+}
+
+TEST(RootViewController, ButtonLookIgnoresTheTheme)
+{
+    for (bool light : { false, true }) {
+        SCOPED_TRACE(light ? "light" : "dark");
+        AppHarness app({ .preferences = { { "lightSwitch", light } } });
+        auto buttons = powerButtons(app.root());
+        const char* titles[] = { "Reboot", "Shut Down", "Respring", "Safe Mode", "Non-MobileSubstrate Mode", "Refresh Cache" };
+        std::optional<UIColor> colors[] = { UIColor::redColor(), UIColor::redColor(), std::nullopt, std::nullopt,
+            std::nullopt, UIColor::greenColor() };
+        for (size_t i = 0; i < buttons.size(); ++i) {
+            SCOPED_TRACE(titles[i]);
+            EXPECT_EQ(buttons[i]->buttonType(), UIButtonTypeSystem);
+            EXPECT_EQ(buttons[i]->titleForState(UIControlStateNormal), NSString(titles[i]));
+            EXPECT_EQ(buttons[i]->titleColorForState(UIControlStateNormal), colors[i]);
+            EXPECT_EQ(buttons[i]->titleLabel()->font(), UIFont::systemFontOfSize(20));
+            EXPECT_EQ(buttons[i]->targetCount(UIControlEventTouchUpInside), 1u);
+        }
+        // The three without a colour of their own draw in the system tint.
+        EXPECT_EQ(buttons[2]->currentTitleColor(), kSystemTintColor);
+    }
+}
+
+struct ThemeLook {
+    UIColor background;
+    UIColor title;
+    UIStatusBarStyle statusBar;
+};
+
+void expectTheme(AppHarness& app, const ThemeLook& look)
+{
+    auto& root = app.root();
+    EXPECT_EQ(root.navBar->barTintColor(), look.background);
+    EXPECT_EQ(root.view()->backgroundColor(), look.background);
+    auto& attributes = root.navBar->titleTextAttributes();
+    ASSERT_EQ(attributes.size(), 1u);
+    auto* color = valueForKey<UIColor>(attributes, NSForegroundColorAttributeName);
+    ASSERT_TRUE(color);
+    EXPECT_EQ(*color, look.title);
+    EXPECT_EQ(app.application().statusBarStyle(), look.statusBar);
+}
+
+TEST(RootViewController, ThemeOnLaunchFromTheStore)
+{
+    const ThemeLook dark { UIColor::blackColor(), UIColor::whiteColor(), UIStatusBarStyleLightContent };
+    const ThemeLook light { UIColor::whiteColor(), UIColor::blackColor(), UIStatusBarStyleDefault };
+    {
+        SCOPED_TRACE("fresh install");
+        AppHarness app;
+        expectTheme(app, dark);
+    }
+    {
+        SCOPED_TRACE("stored NO");
+        AppHarness app({ .preferences = { { "lightSwitch", false } } });
+        expectTheme(app, dark);
+    }
+    {
+        SCOPED_TRACE("stored YES");
+        AppHarness app({ .preferences = { { "lightSwitch", true } } });
+        expectTheme(app, light);
+    }
+}
+
+TEST(RootViewController, ColorMeFollowsTheStoreAndIsIdempotent)
+{
+    AppHarness app;
+    auto before = app.tree();
+    app.root().colorMe();
+    EXPECT_EQ(app.tree(), before);
+
+    writeStoredPreferences(app.deviceRoot().path(), { { "lightSwitch", true } });
+    NSUserDefaults::resetStandardUserDefaults();
+    app.root().colorMe();
+    Automation::settle();
+    auto once = app.tree();
+    app.root().colorMe();
+    Automation::settle();
+    EXPECT_EQ(app.tree(), once);
+    expectTheme(app, { UIColor::whiteColor(), UIColor::blackColor(), UIStatusBarStyleDefault });
+    // Nothing but the theme moved: the buttons keep frames and colours.
+    EXPECT_EQ(app.root().rebootButton->frame(), CGRectMake(10, 50, 300, 30));
+    EXPECT_EQ(app.root().rebootButton->titleColorForState(UIControlStateNormal), UIColor::redColor());
+}
+
+TEST(RootViewController, PressWithAlertsOffRunsAtOnce)
+{
+    const std::pair<const char*, Calls> presses[] = {
+        { "#rebootButton", { "setuid(0)", "setgid(0)", "system(\"kill 1\")" } },
+        { "\"Shut Down\"", { "setuid(0)", "setgid(0)", "system(\"halt\")" } },
+        { "\"Respring\"", { "system(\"killall -9 SpringBoard\")" } },
+        { "#safemodeButton",
+            { "system(\"touch /var/mobile/Library/Preferences/com.belvon.mobilesubstrate.dat\")",
+                "system(\"killall SpringBoard\")" } },
+        { "\"Non-MobileSubstrate Mode\"", { "system(\"killall -SEGV SpringBoard\")" } },
+        { "\"Refresh Cache\"", { "system(\"uicache\")" } },
+    };
+    AppHarness app;
+    for (auto& [selector, calls] : presses) {
+        SCOPED_TRACE(selector);
+        app.system().clear();
+        app.tap(selector);
+        EXPECT_EQ(app.system().calls(), calls);
+        EXPECT_TRUE(app.application().shownAlerts().empty());
+    }
+}
+
+TEST(RootViewController, PressWithAlertsOnAsksFirst)
+{
+    AppHarness app({ .preferences = { { "alertSwitch.enabled", true } } });
+    app.tap("\"Safe Mode\"");
+    EXPECT_TRUE(app.system().calls().empty());
+    auto tree = app.tree();
+    ASSERT_EQ(tree["alerts"].size(), 1u);
+    auto& alert = tree["alerts"][0];
+    EXPECT_EQ(alert["title"], "Are you sure?");
+    EXPECT_EQ(alert["message"], "This will put your system into Safemode.  This will kill all processes!  Continue?");
+    EXPECT_EQ(alert["buttons"], nlohmann::json::array({ "No", "Yes" }));
+    EXPECT_EQ(alert["cancelButtonIndex"], 0);
+    EXPECT_EQ(alert["tag"], 4);
+
+    // The alert covers the screen: the buttons beneath take no taps.
+    EXPECT_NE(app.automation().tap("\"Reboot\""), "");
+    EXPECT_TRUE(app.system().calls().empty());
+
+    app.tap("\"Yes\"");
+    EXPECT_EQ(app.system().calls(),
+        (Calls { "system(\"touch /var/mobile/Library/Preferences/com.belvon.mobilesubstrate.dat\")",
+            "system(\"killall SpringBoard\")" }));
+    EXPECT_TRUE(app.application().shownAlerts().empty());
+
+    app.system().clear();
+    app.tap("\"Reboot\"");
+    app.tap("\"No\"");
+    EXPECT_TRUE(app.system().calls().empty());
+    EXPECT_TRUE(app.application().shownAlerts().empty());
+
+    app.tap("\"Shut Down\"");
+    app.tap("\"Yes\"");
+    EXPECT_EQ(app.system().calls(), (Calls { "setuid(0)", "setgid(0)", "system(\"halt\")" }));
+}
+
+TEST(RootViewController, PreferenceIsReadAtEveryPress)
+{
+    AppHarness app;
+    app.tap("\"Respring\"");
+    EXPECT_EQ(app.system().calls().size(), 1u);
+
+    NSUserDefaults::standardUserDefaults().setBool(true, "alertSwitch.enabled");
+    app.tap("\"Respring\"");
+    EXPECT_EQ(app.system().calls().size(), 1u);
+    ASSERT_EQ(app.application().shownAlerts().size(), 1u);
+
+    // Once the alert is up, "Yes" runs the action whatever the preference says by then.
+    NSUserDefaults::standardUserDefaults().setBool(false, "alertSwitch.enabled");
+    app.tap("\"Yes\"");
+    EXPECT_EQ(app.system().calls(), (Calls { "system(\"killall -9 SpringBoard\")", "system(\"killall -9 SpringBoard\")" }));
+}
+
+TEST(RootViewController, TouchTracking)
+{
+    AppHarness app;
+    auto* button = app.root().respringButton;
+    CGRect frame = button->frameInWindow();
+    CGPoint inside { frame.midX(), frame.midY() };
+    CGPoint outside { frame.midX(), frame.maxY() + 15 };
+    auto& application = app.application();
+
+    // Down highlights; a drag out and release fires nothing.
+    application.sendTouch(UITouchPhase::Began, inside);
+    EXPECT_TRUE(button->isHighlighted());
+    application.sendTouch(UITouchPhase::Moved, outside);
+    EXPECT_FALSE(button->isHighlighted());
+    application.sendTouch(UITouchPhase::Ended, outside);
+    Automation::settle();
+    EXPECT_TRUE(app.system().calls().empty());
+
+    // Out and back in again, then up inside, fires once.
+    application.sendTouch(UITouchPhase::Began, inside);
+    application.sendTouch(UITouchPhase::Moved, outside);
+    application.sendTouch(UITouchPhase::Moved, inside);
+    EXPECT_TRUE(button->isHighlighted());
+    application.sendTouch(UITouchPhase::Ended, inside);
+    Automation::settle();
+    EXPECT_EQ(app.system().calls(), Calls { "system(\"killall -9 SpringBoard\")" });
+
+    // A touch that starts beside the button and ends on it is not the button's.
+    app.system().clear();
+    application.sendTouch(UITouchPhase::Began, outside);
+    application.sendTouch(UITouchPhase::Ended, inside);
+    Automation::settle();
+    EXPECT_TRUE(app.system().calls().empty());
+    EXPECT_FALSE(button->isHighlighted());
+
+    // Hit testing is half-open: the bottom edge belongs to what lies below.
+    EXPECT_EQ(application.hitTest({ frame.midX(), frame.maxY() - 0.5 }), button);
+    EXPECT_NE(application.hitTest({ frame.midX(), frame.maxY() }), button);
+}
+
+TEST(RootViewController, BarButtonsDoNothingYet)
+{
+    AppHarness app;
+    auto before = app.tree();
+    app.tap("\"Changelog\"");
+    app.tap("\"Settings\"");
+    EXPECT_EQ(app.tree(), before);
+    EXPECT_TRUE(app.system().calls().empty());
+}
+
+} // namespace
