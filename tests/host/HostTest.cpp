@@ -1,0 +1,190 @@
+#include "platform/host/Automation.h"
+#include "platform/host/HostOptions.h"
+#include "platform/host/UIApplicationMain.h"
+
+#include "screens/RootViewController.h"
+#include "tests/support/AppHarness.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+struct MainResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Runs the program's entry in this process with the recorder-free dry-run seam, as main does.
+MainResult runMain(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), "Zentrova");
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int status = UIApplicationMain(int(arguments.size()), argv.data(), "Zentrova3Application", "Zentrova3Application");
+    auto out = testing::internal::GetCapturedStdout();
+    auto err = testing::internal::GetCapturedStderr();
+    return { status, out, err };
+}
+
+std::string writeScript(const TempDir& dir, const std::string& text)
+{
+    auto path = (dir.path() / "script.txt").string();
+    std::ofstream(path) << text;
+    return path;
+}
+
+TEST(HostOptions, DevicesScreensAndErrors)
+{
+    auto parsed = parseHostOptions({ "Zentrova", "--device", "ipad", "--scale", "1", "--dry-run", "--root", "/tmp/r" });
+    ASSERT_TRUE(parsed.options);
+    EXPECT_EQ(parsed.options->device.name, "ipad");
+    EXPECT_EQ(parsed.options->device.width, 768);
+    EXPECT_EQ(parsed.options->device.scale, 1);
+    EXPECT_TRUE(parsed.options->dryRun);
+    EXPECT_EQ(parsed.options->root, "/tmp/r");
+
+    parsed = parseHostOptions({ "Zentrova", "--screen", "400x700" });
+    ASSERT_TRUE(parsed.options);
+    EXPECT_EQ(parsed.options->device.height, 700);
+
+    parsed = parseHostOptions({ "Zentrova" });
+    ASSERT_TRUE(parsed.options);
+    EXPECT_EQ(parsed.options->device.name, "iphone-5s");
+
+    for (std::vector<std::string> bad : { std::vector<std::string> { "Zentrova", "--device", "nokia" },
+             { "Zentrova", "--bogus" }, { "Zentrova", "--screen", "320" }, { "Zentrova", "--scale", "0" },
+             { "Zentrova", "--status-time", "25:00" }, { "Zentrova", "--root" },
+             { "Zentrova", "--device", "ipad", "--screen", "1x1" } }) {
+        SCOPED_TRACE(bad.back());
+        auto result = parseHostOptions(bad);
+        EXPECT_FALSE(result.options);
+        EXPECT_FALSE(result.error.empty());
+    }
+}
+
+TEST(HostMain, BadOptionsPrintTheUsageAndExit2)
+{
+    auto result = runMain({ "--device", "nokia", "--headless" });
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("unknown device 'nokia'"), std::string::npos);
+    EXPECT_NE(result.err.find("usage: Zentrova"), std::string::npos);
+    EXPECT_EQ(result.out, "");
+}
+
+TEST(HostMain, ABadScriptRunsNothing)
+{
+    TempDir dir;
+    auto script = writeScript(dir, "tap \"Respring\"\n# a comment\n\njump \"Reboot\"\n");
+    auto result = runMain({ "--dry-run", "--root", dir.path().string(), "--script", script });
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("line 4: unknown command 'jump'"), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
+
+    result = runMain({ "--dry-run", "--root", dir.path().string(), "--script", (dir.path() / "missing.txt").string() });
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("cannot read script"), std::string::npos);
+}
+
+TEST(HostMain, AScriptPressesEveryButton)
+{
+    TempDir dir;
+    auto script = writeScript(dir,
+        "tap #rebootButton\ntap #shutdownButton\ntap \"Respring\"  # the home screen\ntap \"Safe Mode\"\n"
+        "tap \"Non-MobileSubstrate Mode\"\ntap \"Refresh Cache\"\nquit\ntap \"Reboot\"\n");
+    auto result = runMain({ "--dry-run", "--device", "iphone-4s", "--root", dir.path().string(), "--script", script });
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out,
+        "setuid(0)\nsetgid(0)\nsystem(\"kill 1\")\n"
+        "setuid(0)\nsetgid(0)\nsystem(\"halt\")\n"
+        "system(\"killall -9 SpringBoard\")\n"
+        "system(\"touch /var/mobile/Library/Preferences/com.belvon.mobilesubstrate.dat\")\n"
+        "system(\"killall SpringBoard\")\n"
+        "system(\"killall -SEGV SpringBoard\")\n"
+        "system(\"uicache\")\n");
+}
+
+TEST(HostMain, AFailingTapStopsTheScript)
+{
+    TempDir dir;
+    auto script = writeScript(dir, "tap \"Power Off\"\ntap \"Respring\"\n");
+    auto result = runMain({ "--dry-run", "--root", dir.path().string(), "--script", script });
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("line 1: nothing on screen matches \"Power Off\""), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
+}
+
+TEST(Automation, SelectorErrorsNameTheCandidates)
+{
+    AppHarness app;
+    auto& automation = app.automation();
+    EXPECT_NE(automation.tap("#noSuchButton").find("nothing on screen matches #noSuchButton"), std::string::npos);
+    EXPECT_NE(automation.tap("400,10").find("outside the screen"), std::string::npos);
+
+    // A second button with a taken title makes the selector ambiguous.
+    auto twin = UIButton::buttonWithType(UIButtonTypeSystem);
+    twin->setTitle("Respring", UIControlStateNormal);
+    twin->setFrame(CGRectMake(10, 500, 300, 30));
+    app.root().view()->addSubview(twin);
+    auto error = automation.tap("\"Respring\"");
+    EXPECT_NE(error.find("matches 2 elements"), std::string::npos) << error;
+    EXPECT_NE(error.find("#respringButton"), std::string::npos) << error;
+    EXPECT_TRUE(app.system().calls().empty());
+    // The identifier still names exactly one.
+    EXPECT_EQ(automation.tap("#respringButton"), "");
+    EXPECT_EQ(app.system().calls().size(), 1u);
+}
+
+TEST(Automation, ScriptGrammar)
+{
+    auto script = parseAutomationScript("# header\n  tap #rebootButton # trailing\ntap 10,20\n\ntree out.json\nsettle\nquit\n");
+    ASSERT_EQ(script.error, "");
+    ASSERT_EQ(script.commands.size(), 5u);
+    EXPECT_EQ(script.commands[0].argument, "#rebootButton");
+    EXPECT_EQ(script.commands[0].line, 2);
+    EXPECT_EQ(script.commands[1].argument, "10,20");
+    EXPECT_EQ(script.commands[2].argument, "out.json");
+
+    for (const char* bad : { "tap", "tap \"unterminated", "tap 10;20", "settle now", "screenshot", "press #x" }) {
+        SCOPED_TRACE(bad);
+        EXPECT_NE(parseAutomationScript(bad).error, "");
+    }
+}
+
+TEST(Automation, TreeHasTheDocumentedShape)
+{
+    AppHarness app({ .device = "iphone-4s" });
+    auto tree = app.tree();
+    EXPECT_EQ(tree["device"]["name"], "iphone-4s");
+    EXPECT_EQ(tree["device"]["bounds"], nlohmann::json::array({ 0, 0, 320, 480 }));
+    EXPECT_EQ(tree["device"]["applicationFrame"], nlohmann::json::array({ 0, 20, 320, 460 }));
+    EXPECT_EQ(tree["statusBar"]["style"], 1);
+    EXPECT_EQ(tree["presented"], nlohmann::json::array());
+    EXPECT_EQ(tree["alerts"], nlohmann::json::array());
+    auto& window = tree["keyWindow"];
+    EXPECT_EQ(window["class"], "UIWindow");
+    auto& root = window["subviews"][0];
+    EXPECT_EQ(root["controller"], "RootViewController");
+    EXPECT_EQ(root["backgroundColor"], nlohmann::json::array({ 0, 0, 0, 1 }));
+    EXPECT_EQ(root["constraints"][0]["firstItem"], "navBar");
+    auto& bar = root["subviews"][0];
+    EXPECT_EQ(bar["id"], "navBar");
+    EXPECT_EQ(bar["frame"], nlohmann::json::array({ 0, -20, 320, 64 }));
+    EXPECT_EQ(bar["titleTextAttributes"]["NSForegroundColorAttributeName"], nlohmann::json::array({ 1, 1, 1, 1 }));
+    EXPECT_EQ(bar["items"][0]["leftBarButtonItem"]["title"], "Changelog");
+    auto& respring = root["subviews"][3];
+    EXPECT_EQ(respring["id"], "respringButton");
+    EXPECT_EQ(respring["buttonType"], 1);
+    EXPECT_EQ(respring["titleColor"], nullptr);
+    EXPECT_EQ(respring["font"], (nlohmann::json { { "name", "System" }, { "size", 20 }, { "bold", false } }));
+    EXPECT_EQ(respring["frame"], nlohmann::json::array({ 10, 185, 300, 30 }));
+}
+
+} // namespace
