@@ -13,6 +13,19 @@ render::Font toRenderFont(const UIFont& font)
     return result;
 }
 
+render::TextAlignment toRenderAlignment(NSTextAlignment alignment)
+{
+    switch (alignment) {
+    case NSTextAlignmentCenter:
+        return render::TextAlignment::Center;
+    case NSTextAlignmentRight:
+        return render::TextAlignment::Right;
+    case NSTextAlignmentLeft:
+        break;
+    }
+    return render::TextAlignment::Left;
+}
+
 std::shared_ptr<UILabel> UILabel::create(CGRect frame)
 {
     return std::shared_ptr<UILabel>(new UILabel(frame));
@@ -53,9 +66,7 @@ render::TextStyle UILabel::textStyle(const UIColor& color) const
     render::TextStyle style;
     style.font = toRenderFont(_font);
     style.color = toRGBA(color);
-    style.alignment = _textAlignment == NSTextAlignmentCenter ? render::TextAlignment::Center
-        : _textAlignment == NSTextAlignmentRight              ? render::TextAlignment::Right
-                                                              : render::TextAlignment::Left;
+    style.alignment = toRenderAlignment(_textAlignment);
     switch (_lineBreakMode) {
     case NSLineBreakByWordWrapping:
         style.lineBreak = render::LineBreak::WordWrap;
@@ -83,8 +94,7 @@ void UILabel::setNumberOfLines(NSInteger lines)
 
 CGSize UILabel::sizeThatFits(CGFloat width) const
 {
-    static render::Painter measurer(1, 1, 1);
-    auto size = measurer.measureText(_text.utf8(), textStyle(_textColor), _numberOfLines == 0 ? width : -1);
+    auto size = render::measureText(_text.utf8(), textStyle(_textColor), _numberOfLines == 0 ? width : -1);
     return { CGFloat(size.width), CGFloat(size.height) };
 }
 

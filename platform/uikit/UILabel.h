@@ -4,9 +4,7 @@
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UIView.h"
 
-namespace render {
-struct TextStyle;
-}
+#include "platform/render/Painter.h"
 
 enum NSTextAlignment : NSInteger {
     NSTextAlignmentLeft = 0,
@@ -67,7 +65,5 @@ private:
     NSInteger _numberOfLines = 1;
 };
 
-namespace render {
-struct Font;
-}
 render::Font toRenderFont(const UIFont& font);
+render::TextAlignment toRenderAlignment(NSTextAlignment alignment);

@@ -22,8 +22,7 @@ render::TextStyle itemStyle()
 // Bar buttons are measured with the engine that draws them.
 CGFloat itemWidth(const NSString& title)
 {
-    static render::Painter measurer(1, 1, 1);
-    return measurer.measureText(title.utf8(), itemStyle()).width;
+    return render::measureText(title.utf8(), itemStyle()).width;
 }
 
 } // namespace

@@ -87,9 +87,7 @@ render::TextStyle styleFor(const UITextView& view, const UIFont& baseFont)
     style.font = toRenderFont(baseFont);
     style.color = toRGBA(view.textColor());
     style.lineBreak = render::LineBreak::WordWrap;
-    style.alignment = view.textAlignment() == NSTextAlignmentCenter ? render::TextAlignment::Center
-        : view.textAlignment() == NSTextAlignmentRight              ? render::TextAlignment::Right
-                                                                    : render::TextAlignment::Left;
+    style.alignment = toRenderAlignment(view.textAlignment());
     NSString text = view.text();
     for (auto& run : view.attributeRuns()) {
         render::TextRun textRun;
@@ -109,8 +107,7 @@ render::TextStyle styleFor(const UITextView& view, const UIFont& baseFont)
 CGFloat UITextView::contentHeight() const
 {
     if (!_measuredHeight) {
-        static render::Painter measurer(1, 1, 1);
-        auto size = measurer.measureText(text().utf8(), styleFor(*this, effectiveFont()),
+        auto size = render::measureText(text().utf8(), styleFor(*this, effectiveFont()),
             std::max<CGFloat>(0, frame().size.width - 2 * kInsetSide));
         _measuredHeight = CGFloat(size.height) + 2 * kInsetTop;
     }
