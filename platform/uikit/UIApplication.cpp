@@ -232,6 +232,11 @@ UIView* UIApplication::hitTest(CGPoint screenPoint)
         CGPoint local { screenPoint.x - alert->frame().minX(), screenPoint.y - alert->frame().minY() };
         return alert->hitTest(local);
     }
+    // An answered alert still fading out keeps the screen beneath it from taking touches.
+    for (auto& leaving : _leavingAlerts) {
+        if (!leaving.expired())
+            return nullptr;
+    }
     // A screen on its way in or out takes no touches, nor does what lies beneath it.
     for (auto it = _presentations.rbegin(); it != _presentations.rend(); ++it) {
         if (it->dismissing || it->progress < 1)
