@@ -1,0 +1,291 @@
+#!/usr/bin/env python3
+"""Drives the app in a real SDL window under a private X server with mouse clicks.
+
+Two runs on iPhone 4S: without confirmation alerts a click on "Respring" runs its command at
+once; with them, the click shows the alert, a click on "No" runs nothing, and a click on "Yes"
+runs the command. The app always runs with --dry-run, so it only prints the calls it would make.
+
+Usage: window_clicks.py APP WORK_DIR
+"""
+
+import ctypes
+import os
+import plistlib
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+SCALE = 2  # iPhone 4S: the window has two pixels per point.
+SCREEN_POINTS = (320, 480)
+PANEL_WIDTH = 270
+BUTTON_HEIGHT = 44
+STATUS_BAR_HEIGHT = 20
+# The Respring button's frame is (10, 185, 300, 30) in the root view, which starts below the
+# 20-point status bar: its centre is at (160, 220) on screen.
+RESPRING_POINT = (160, 220)
+RESPRING_LINE = 'system("killall -9 SpringBoard")'
+PREFERENCES = "var/mobile/Library/Preferences/com.zentrova.app.plist"
+
+children = []
+
+
+def die_with_parent():
+    # A child left running after a CTest timeout would keep the display busy; the kernel sends it
+    # SIGTERM when this script goes, however it goes.
+    libc = ctypes.CDLL(None, use_errno=True)
+    libc.prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+
+
+def spawn(args, **kwargs):
+    process = subprocess.Popen(args, preexec_fn=die_with_parent, **kwargs)
+    children.append(process)
+    return process
+
+
+def stop_children():
+    for process in reversed(children):
+        if process.poll() is None:
+            process.terminate()
+            try:
+                process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+
+
+def fail(message):
+    print("FAIL: " + message, flush=True)
+    sys.exit(1)
+
+
+def wait_until(condition, timeout, what):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        result = condition()
+        if result:
+            return result
+        time.sleep(0.05)
+    fail("timed out after %g s waiting for %s" % (timeout, what))
+
+
+def start_display():
+    # -displayfd lets the server pick a free display number itself and tell us which.
+    read_end, write_end = os.pipe()
+    server = spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                   pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    deadline = time.monotonic() + 15
+    while not number.endswith(b"\n") and time.monotonic() < deadline:
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(read_end)
+    if not number.strip():
+        fail("Xvfb did not start (exit status %s)" % server.poll())
+    return ":" + number.decode().strip()
+
+
+class Window:
+    """The app's window: clicks in window pixels and screenshots as rows of RGB bytes."""
+
+    def __init__(self, environment, window_id):
+        self.environment = environment
+        self.id = window_id
+
+    def click(self, point):
+        x, y = point[0] * SCALE, point[1] * SCALE
+        subprocess.run(["xdotool", "mousemove", "--window", self.id, str(x), str(y), "click", "1"],
+                       env=self.environment, check=True, timeout=10)
+
+    def capture(self):
+        ppm = subprocess.run(["import", "-window", self.id, "-depth", "8", "ppm:-"], env=self.environment, check=True,
+                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=10).stdout
+        # A binary PPM: "P6", width, height and the largest value, each followed by one space.
+        fields, at = [], 0
+        while len(fields) < 4:
+            while ppm[at:at + 1].isspace():
+                at += 1
+            start = at
+            while not ppm[at:at + 1].isspace():
+                at += 1
+            fields.append(ppm[start:at])
+        width, height = int(fields[1]), int(fields[2])
+        return Image(width, height, ppm[at + 1:])
+
+    def save(self, path):
+        subprocess.run(["import", "-window", self.id, path], env=self.environment, check=True, timeout=10)
+
+
+class Image:
+    def __init__(self, width, height, rgb):
+        self.width, self.height, self.rgb = width, height, rgb
+
+    def pixel(self, x, y):
+        at = (y * self.width + x) * 3
+        return tuple(self.rgb[at:at + 3])
+
+    def box(self, predicate, top=0):
+        """The smallest box (left, top, right, bottom; exclusive) of pixels that satisfy predicate."""
+        found = None
+        for y in range(top, self.height):
+            row = self.rgb[y * self.width * 3:(y + 1) * self.width * 3]
+            xs = [x for x in range(0, self.width) if predicate(row[x * 3], row[x * 3 + 1], row[x * 3 + 2])]
+            if not xs:
+                continue
+            if found is None:
+                found = [xs[0], y, xs[-1] + 1, y + 1]
+            found = [min(found[0], xs[0]), found[1], max(found[2], xs[-1] + 1), y + 1]
+        return found
+
+
+def tinted_blue(r, g, b):
+    return b > 150 and b > r + 80
+
+
+def light_grey(r, g, b):
+    return min(r, g, b) > 200
+
+
+def alert_panel(window):
+    """The alert's panel in window pixels once it has finished appearing, or None.
+
+    The panel is the one light area below the status bar: the screen behind it is dark and dimmed,
+    and the status bar, drawn over the dimming, is left out.
+    """
+    image = window.capture()
+    box = image.box(light_grey, top=STATUS_BAR_HEIGHT * SCALE)
+    if not box or box[2] - box[0] != PANEL_WIDTH * SCALE:
+        return None
+    return box
+
+
+class App:
+    def __init__(self, executable, root, display, log_path):
+        self.environment = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11")
+        self.environment.pop("WAYLAND_DISPLAY", None)
+        self.log_path = log_path
+        self.log = open(log_path, "wb")
+        self.process = spawn([executable, "--dry-run", "--root", root, "--device", "iphone-4s"],
+                             env=self.environment, stdout=self.log, stderr=subprocess.STDOUT)
+        window_id = subprocess.run(["timeout", "15", "xdotool", "search", "--sync", "--name", "Zentrova"],
+                                   env=self.environment, stdout=subprocess.PIPE, text=True).stdout.split()
+        if not window_id:
+            fail("no window named Zentrova within 15 s; the app said:\n" + self.output())
+        self.window = Window(self.environment, window_id[0])
+        # The window exists before its first frame is shown: wait until the Respring title is drawn.
+        x, y = RESPRING_POINT[0] * SCALE, RESPRING_POINT[1] * SCALE
+
+        def respring_drawn():
+            image = self.window.capture()
+            if (image.width, image.height) != (SCREEN_POINTS[0] * SCALE, SCREEN_POINTS[1] * SCALE):
+                fail("window is %dx%d pixels" % (image.width, image.height))
+            return any(tinted_blue(*image.pixel(px, y + dy)) for px in range(x - 80, x + 80) for dy in (-6, 0, 6))
+        wait_until(respring_drawn, 15, "the first frame with the Respring button")
+
+    def output(self):
+        self.log.flush()
+        with open(self.log_path, "rb") as log:
+            return log.read().decode(errors="replace")
+
+    def calls(self):
+        return [line for line in self.output().splitlines() if line.startswith(("system(", "setuid(", "setgid("))]
+
+    def quit(self):
+        self.process.terminate()
+        try:
+            status = self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            fail("the app did not quit within 10 s of SIGTERM")
+        self.log.close()
+        if status != 0:
+            fail("the app exited with status %d; it said:\n%s" % (status, self.output()))
+
+
+def write_preferences(root, values):
+    path = os.path.join(root, PREFERENCES)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as file:
+        plistlib.dump(values, file, fmt=plistlib.FMT_BINARY)
+
+
+def run_without_alerts(executable, display, work):
+    root = tempfile.mkdtemp(prefix="zentrova-e2e-")
+    try:
+        app = App(executable, root, display, os.path.join(work, "no-alerts.log"))
+        app.window.click(RESPRING_POINT)
+        wait_until(lambda: RESPRING_LINE in app.calls(), 10, RESPRING_LINE)
+        time.sleep(0.3)
+        if app.calls() != [RESPRING_LINE]:
+            fail("expected only %s, got %s" % (RESPRING_LINE, app.calls()))
+        app.window.save(os.path.join(work, "no-alerts.png"))
+        app.quit()
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+    print("ok: a click on Respring runs it at once")
+
+
+def run_with_alerts(executable, display, work):
+    root = tempfile.mkdtemp(prefix="zentrova-e2e-")
+    try:
+        write_preferences(root, {"alertSwitch.enabled": True})
+        app = App(executable, root, display, os.path.join(work, "alerts.log"))
+
+        app.window.click(RESPRING_POINT)
+        panel = wait_until(lambda: alert_panel(app.window), 10, "the confirmation alert")
+        app.window.save(os.path.join(work, "alert.png"))
+        if app.calls():
+            fail("the alert is up but the app already ran %s" % app.calls())
+        left, top, right, bottom = [value / SCALE for value in panel]
+        centre_x, centre_y = (left + right) / 2, (top + bottom) / 2
+        if abs(centre_x - SCREEN_POINTS[0] / 2) > 1 or abs(centre_y - SCREEN_POINTS[1] / 2) > 1:
+            fail("the alert panel %s is not centred on the screen" % ((left, top, right, bottom),))
+        row = bottom - BUTTON_HEIGHT / 2
+        no_point = (round(left + (right - left) / 4), round(row))
+        yes_point = (round(left + 3 * (right - left) / 4), round(row))
+
+        app.window.click(no_point)
+        wait_until(lambda: alert_panel(app.window) is None, 10, "the alert to go after No")
+        time.sleep(0.3)
+        if app.calls():
+            fail("No answered the alert but the app ran %s" % app.calls())
+
+        app.window.click(RESPRING_POINT)
+        wait_until(lambda: alert_panel(app.window), 10, "the confirmation alert again")
+        app.window.click(yes_point)
+        wait_until(lambda: RESPRING_LINE in app.calls(), 10, RESPRING_LINE + " after Yes")
+        time.sleep(0.3)
+        if app.calls() != [RESPRING_LINE]:
+            fail("expected only %s, got %s" % (RESPRING_LINE, app.calls()))
+        app.quit()
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+    print("ok: the alert shows on a click, No runs nothing, Yes at %s runs the respring" % (yes_point,))
+
+
+def main():
+    if len(sys.argv) != 3:
+        print(__doc__)
+        return 2
+    executable, work = os.path.abspath(sys.argv[1]), sys.argv[2]
+    for tool in ("Xvfb", "xdotool", "import"):
+        if not shutil.which(tool):
+            fail("%s is not installed (make deps installs it)" % tool)
+    os.makedirs(work, exist_ok=True)
+    # CTest ends a test that overruns with SIGTERM on some platforms: clean up then as well.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    try:
+        display = start_display()
+        run_without_alerts(executable, display, work)
+        run_with_alerts(executable, display, work)
+    finally:
+        stop_children()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
