@@ -82,7 +82,8 @@ void UISwitch::drawContent(render::Painter& painter)
     }
     const double knob = h - 4;
     double x = 2 + p * (w - knob - 4);
-    painter.fillShadow({ x, 2 + 1.5, knob, knob }, knob / 2, 3, { 0, 0, 0, 0.3 });
+    // The shadow stays inside the switch's own 51 x 31.
+    painter.fillShadow({ x, 2 + 1, knob, knob }, knob / 2, 2, { 0, 0, 0, 0.3 });
     painter.fillEllipse({ x, 2, knob, knob }, kWhite);
     painter.strokeRoundedRect({ x, 2, knob, knob }, knob / 2, 0.5, { 0, 0, 0, 0.08 });
 }
