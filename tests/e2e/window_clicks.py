@@ -188,7 +188,8 @@ class App:
         wait_until(respring_drawn, 15, "the first frame with the Respring button")
 
     def output(self):
-        self.log.flush()
+        if not self.log.closed:
+            self.log.flush()
         with open(self.log_path, "rb") as log:
             return log.read().decode(errors="replace")
 
