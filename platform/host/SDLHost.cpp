@@ -77,7 +77,9 @@ void SDLHost::present(UIApplication& application)
 {
     auto& screen = UIScreen::mainScreen();
     double pixelScale = double(_pixelWidth) / screen.bounds().size.width;
-    render::Painter painter(screen.bounds().size.width, screen.bounds().size.height, pixelScale);
+    if (!_painter || _painter->scale() != pixelScale)
+        _painter = std::make_unique<render::Painter>(screen.bounds().size.width, screen.bounds().size.height, pixelScale);
+    render::Painter& painter = *_painter;
     application.renderFrame(painter);
     if (!_texture || painter.pixelWidth() != _pixelWidth || painter.pixelHeight() != _pixelHeight) {
         if (_texture)

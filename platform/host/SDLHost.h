@@ -9,6 +9,9 @@ class UIApplication;
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
+namespace render {
+class Painter;
+}
 
 // The interactive window. The mouse is the finger: press, drag and release make touches with
 // the same tracking as the headless taps, and the wheel scrolls what lies under the pointer. Esc
@@ -33,6 +36,8 @@ private:
     SDL_Window* _window = nullptr;
     SDL_Renderer* _renderer = nullptr;
     SDL_Texture* _texture = nullptr;
+    // Kept from frame to frame so that each frame draws into memory that is already mapped.
+    std::unique_ptr<render::Painter> _painter;
     int _pixelWidth = 0;
     int _pixelHeight = 0;
 };

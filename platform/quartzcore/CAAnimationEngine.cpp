@@ -46,6 +46,7 @@ void CAAnimationEngine::cancel(AnimationID id)
 void CAAnimationEngine::reset()
 {
     _animations.clear();
+    _now = 0;
 }
 
 void CAAnimationEngine::advanceTo(double time)

@@ -34,7 +34,8 @@ public:
         CAAnimationCurve curve = CAAnimationCurve::EaseInOut);
     // Stops an animation where it is; its completion does not run.
     void cancel(AnimationID id);
-    // Forgets every animation without completing it; a test harness uses it between cases.
+    // Forgets every animation without completing it and starts the clock again at 0; a test
+    // harness uses it between cases.
     void reset();
 
 private:

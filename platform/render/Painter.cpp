@@ -231,6 +231,19 @@ void Painter::save()
     _nesting.push_back(Nesting::Save);
 }
 
+void Painter::beginFrame()
+{
+    while (!_nesting.empty()) {
+        if (_nesting.back() == Nesting::Group)
+            endGroup(0);
+        else
+            restore();
+    }
+    cairo_reset_clip(_cr);
+    cairo_identity_matrix(_cr);
+    cairo_scale(_cr, _scale, _scale);
+}
+
 void Painter::restore()
 {
     // Cairo treats an unmatched restore as fatal for the context: every later call would fail.

@@ -101,6 +101,11 @@ public:
 
     // save/restore and beginGroup/endGroup nest; a restore or endGroup without its opening
     // call is ignored rather than left to break the frame.
+    // Starts a new frame on the same surface: closes whatever the last frame left open and puts
+    // the transform and clip back to the whole surface. Hosts keep one painter for every frame
+    // rather than mapping a new surface each time.
+    void beginFrame();
+
     void save();
     void restore();
     void translate(double dx, double dy);

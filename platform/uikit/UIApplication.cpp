@@ -308,6 +308,7 @@ void UIApplication::renderFrame(render::Painter& painter)
 {
     layoutIfNeeded();
     CGRect screen = UIScreen::mainScreen().bounds();
+    painter.beginFrame();
     painter.clear({ 0, 0, 0, 1 });
     if (auto* window = keyWindow())
         window->drawHierarchy(painter);
@@ -320,6 +321,8 @@ void UIApplication::renderFrame(render::Painter& painter)
         view->drawHierarchy(painter);
         painter.restore();
     }
+    // The status bar lies over the screens; an alert's dimming covers it too.
+    drawStatusBar(painter);
     std::erase_if(_leavingAlerts, [](auto& weak) { return weak.expired(); });
     auto drawAlert = [&](UIAlertView& alert) {
         painter.save();
@@ -333,7 +336,6 @@ void UIApplication::renderFrame(render::Painter& painter)
     }
     for (auto& alert : _alerts)
         drawAlert(*alert);
-    drawStatusBar(painter);
 }
 
 void UIApplication::drawStatusBar(render::Painter& painter)
