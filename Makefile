@@ -8,7 +8,7 @@ ZENTROVA     := $(BUILD_DIR)/bin/Zentrova
 JOBS         ?= $(shell nproc)
 
 PACKAGES := cmake ninja-build g++ pkg-config libcairo2-dev libpango1.0-dev libfontconfig-dev \
-            libsdl2-dev libplist-dev libgif-dev nlohmann-json3-dev googletest libgtest-dev \
+            libsdl2-dev libplist-dev libgif-dev libpng-dev nlohmann-json3-dev googletest libgtest-dev \
             libgmock-dev libbenchmark-dev fonts-urw-base35 fonts-dejavu-core xvfb xdotool \
             x11-utils xauth imagemagick python3
 

@@ -19,7 +19,7 @@ function(zentrova_profile name legacy program)
   target_compile_definitions(zplatform_${name} PUBLIC ZENTROVA_LEGACY=${legacy}
     ZENTROVA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   target_link_libraries(zplatform_${name} PUBLIC PkgConfig::CAIRO PkgConfig::PANGOCAIRO
-    PkgConfig::FONTCONFIG PkgConfig::PLIST PkgConfig::GIF)
+    PkgConfig::FONTCONFIG PkgConfig::PLIST PkgConfig::GIF PkgConfig::PNG)
 
   zentrova_glob(host_sources platform/host)
   add_library(zhost_${name} STATIC ${host_sources})

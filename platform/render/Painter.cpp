@@ -1,5 +1,7 @@
 #include "platform/render/Painter.h"
 
+#include "platform/render/PNGWriter.h"
+
 #include "platform/render/Fonts.h"
 
 #include <cairo.h>
@@ -508,8 +510,7 @@ std::string Painter::visibleText(std::string_view utf8, const TextStyle& style, 
 
 bool Painter::writePNG(const std::string& path) const
 {
-    cairo_surface_flush(_surface);
-    return cairo_surface_write_to_png(_surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    return writeSurfaceAsPNG(_surface, path);
 }
 
 const unsigned char* Painter::data() const
