@@ -79,6 +79,4 @@ private:
     std::shared_ptr<UILabel> _messageLabel;
     std::vector<std::shared_ptr<UIButton>> _buttons;
     std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
-
-    friend class UIAlertButtonTarget;
 };

@@ -39,12 +39,10 @@ UIApplication* UIApplication::sharedApplication()
 
 void UIApplication::setSharedApplication(UIApplication* application)
 {
-    if (gFallback && gFallback.get() != application) {
-        // The stand-in goes away once a real application takes over.
-        auto fallback = std::move(gFallback);
-        gShared = nullptr;
-    }
     gShared = application;
+    // The stand-in made on first use goes away once a real application takes over.
+    if (gFallback && gFallback.get() != application)
+        gFallback.reset();
 }
 
 void UIApplication::adoptDelegate(std::shared_ptr<NSObject> delegateObject)

@@ -36,10 +36,14 @@ public:
 
     NSString currentTitle() const;
     UIColor currentTitleColor() const;
+    double titleOpacity() const { return _titleOpacity; }
+
+    ~UIButton() override;
 
 protected:
     explicit UIButton(UIButtonType type);
     void drawContent(render::Painter& painter) override;
+    void highlightDidChange() override;
 
 private:
     UIControlState currentState() const { return isHighlighted() ? UIControlStateHighlighted : UIControlStateNormal; }
@@ -53,11 +57,4 @@ private:
     double _titleOpacity = 1;
     CAAnimationEngine::AnimationID _fade = 0;
     std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
-
-public:
-    ~UIButton() override;
-    double titleOpacity() const { return _titleOpacity; }
-
-protected:
-    void highlightDidChange() override;
 };

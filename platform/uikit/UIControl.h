@@ -33,6 +33,8 @@ public:
         std::weak_ptr<NSObject> weak = target->weakSelf();
         addTargetAction(std::move(weak), [action](NSObject& object) { (static_cast<T&>(object).*action)(); }, events);
     }
+    // The form every registration takes: a call made on the target while it still exists.
+    void addTargetAction(std::weak_ptr<NSObject> target, std::function<void(NSObject&)> call, UIControlEvents events);
 
     // Sends the actions registered for these events. The control keeps itself alive while it
     // dispatches, since an action may tear down the tree it lives in.
@@ -57,10 +59,6 @@ protected:
     // tap (the switch) override it and call the base.
     virtual void didTapInside();
     virtual void highlightDidChange() { }
-
-public:
-    // The form every registration takes: a call made on the target while it still exists.
-    void addTargetAction(std::weak_ptr<NSObject> target, std::function<void(NSObject&)> call, UIControlEvents events);
 
 private:
     struct TargetAction {

@@ -188,20 +188,18 @@ void UIView::drawHierarchy(render::Painter& painter)
         return;
     painter.save();
     painter.translate(_frame.origin.x, _frame.origin.y);
-    // A running reveal-from-left transition slides the contents in from the left edge.
+    // A running transition fades the contents in, or slides them in from the side it names.
+    double opacity = _alpha;
     if (auto transition = _layer.runningTransition()) {
-        double remaining = 1 - _layer.transitionProgress();
+        double progress = _layer.transitionProgress();
         if (transition->type() == kCATransitionFade) {
-            // handled by the group opacity below
+            opacity *= progress;
         } else {
             double direction = transition->subtype() == kCATransitionFromRight ? 1 : -1;
-            painter.translate(direction * remaining * _frame.size.width, 0);
+            painter.translate(direction * (1 - progress) * _frame.size.width, 0);
         }
     }
-    bool grouped = _alpha < 1 || (_layer.runningTransition() && _layer.runningTransition()->type() == kCATransitionFade);
-    double opacity = _alpha;
-    if (auto transition = _layer.runningTransition(); transition && transition->type() == kCATransitionFade)
-        opacity *= _layer.transitionProgress();
+    bool grouped = opacity < 1;
     if (grouped)
         painter.beginGroup();
     if (_clipsToBounds)
