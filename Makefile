@@ -47,8 +47,8 @@ sanitize: deps
 # preferences folder. The app's fixed absolute paths resolve under it.
 stage: build
 	mkdir -p $(DEVICE_ROOT)/Applications/Zentrova.app $(DEVICE_ROOT)/var/mobile/Library/Preferences
-	cp resources/CHANGELOG.txt $(DEVICE_ROOT)/Applications/Zentrova.app/ 2>/dev/null || true
-	cp $(BUILD_DIR)/Info.plist $(DEVICE_ROOT)/Applications/Zentrova.app/ 2>/dev/null || true
+	cp resources/CHANGELOG.txt $(DEVICE_ROOT)/Applications/Zentrova.app/
+	cp $(BUILD_DIR)/Info.plist $(DEVICE_ROOT)/Applications/Zentrova.app/
 
 run: stage
 	$(ZENTROVA) --root $(DEVICE_ROOT) --dry-run $(ARGS)
