@@ -1,4 +1,4 @@
-# zentrova_profile(NAME LEGACY PROGRAM) builds the platform layer, the app and one program under
+# zentrova_profile(NAME LEGACY [PROGRAM]) builds the platform layer, the app and one program under
 # one build profile. Every library of a profile carries ZENTROVA_LEGACY so that CGFloat, NSInteger
 # and the legacy behaviour are fixed at compile time.
 
@@ -33,6 +33,10 @@ function(zentrova_profile name legacy program)
   add_library(zapp_${name} OBJECT ${app_sources})
   target_link_libraries(zapp_${name} PUBLIC zhost_${name})
 
+  # A profile without a program yet is still compiled whole, so both widths keep building.
+  if(NOT program)
+    return()
+  endif()
   add_executable(${program} ${CMAKE_SOURCE_DIR}/app/main.cpp)
   target_link_libraries(${program} PRIVATE zapp_${name})
   set_target_properties(${program} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
