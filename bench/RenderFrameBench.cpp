@@ -1,14 +1,9 @@
-#include "platform/foundation/DeviceRoot.h"
-#include "platform/foundation/NSClassRegistry.h"
-#include "platform/foundation/NSNotificationCenter.h"
-#include "platform/foundation/NSRunLoop.h"
-#include "platform/foundation/NSUserDefaults.h"
+#include "platform/host/Automation.h"
 #include "platform/host/DeviceProfile.h"
-#include "platform/quartzcore/CAAnimationEngine.h"
+#include "platform/host/HostedApplication.h"
 #include "platform/render/Painter.h"
 #include "platform/system/System.h"
 #include "platform/uikit/UIApplication.h"
-#include "platform/uikit/UIScreen.h"
 
 #include <benchmark/benchmark.h>
 
@@ -34,54 +29,32 @@ public:
             std::abort();
         }
         _root = pattern;
-        NSRunLoop::mainRunLoop().discardQueuedWork();
-        CAAnimationEngine::shared().reset();
-        setDeviceRoot(_root.string());
-        NSUserDefaults::resetStandardUserDefaults();
-        UIScreen::mainScreen().configure({ CGFloat(device.width), CGFloat(device.height) }, CGFloat(device.scale));
-        System::setCurrent(std::make_shared<RecordingSystem>());
-        _application = std::dynamic_pointer_cast<UIApplication>(NSCreateInstanceOfClass("Zentrova3Application"));
-        if (!_application) {
+        HostedApplication::Setup setup;
+        setup.device = device;
+        setup.root = _root.string();
+        setup.system = std::make_shared<RecordingSystem>();
+        setup.statusTime = "9:41";
+        _hosted = HostedApplication::make(setup);
+        if (!_hosted) {
             std::fputs("no application class\n", stderr);
             std::abort();
         }
-        UIApplication::setSharedApplication(_application.get());
-        _application->setDelegate(dynamic_cast<UIApplicationDelegate*>(_application.get()));
-        _application->setStatusBarTimeText("9:41");
-        _application->delegate()->applicationDidFinishLaunching(*_application);
-        settle();
+        _hosted->launch();
+        Automation::settle();
     }
 
     ~LaunchedApp()
     {
-        NSRunLoop::mainRunLoop().discardQueuedWork();
-        CAAnimationEngine::shared().reset();
-        UIApplication::setSharedApplication(nullptr);
-        _application.reset();
-        NSNotificationCenter::defaultCenter().removeAllObservers();
-        System::setCurrent(nullptr);
-        NSUserDefaults::resetStandardUserDefaults();
-        setDeviceRoot("/");
+        _hosted.reset();
         std::error_code error;
         std::filesystem::remove_all(_root, error);
     }
 
-    UIApplication& application() { return *_application; }
+    UIApplication& application() { return _hosted->application(); }
 
 private:
-    // Runs the launch's queued work and animations to their end.
-    static void settle()
-    {
-        auto& loop = NSRunLoop::mainRunLoop();
-        auto& engine = CAAnimationEngine::shared();
-        for (int round = 0; round < 1000 && (loop.hasQueuedWork() || engine.isAnimating()); ++round) {
-            loop.drainQueue();
-            engine.finishAll();
-        }
-    }
-
     std::filesystem::path _root;
-    std::shared_ptr<UIApplication> _application;
+    std::unique_ptr<HostedApplication> _hosted;
 };
 
 // One frame as the window draws it: the whole screen at the device's scale into the painter the

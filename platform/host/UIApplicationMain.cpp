@@ -1,17 +1,10 @@
 #include "platform/host/UIApplicationMain.h"
 
-#include "platform/foundation/DeviceRoot.h"
-#include "platform/foundation/NSClassRegistry.h"
-#include "platform/foundation/NSNotificationCenter.h"
-#include "platform/foundation/NSRunLoop.h"
-#include "platform/foundation/NSUserDefaults.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/host/HostOptions.h"
+#include "platform/host/HostedApplication.h"
 #include "platform/host/SDLHost.h"
-#include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/system/System.h"
-#include "platform/uikit/UIApplication.h"
-#include "platform/uikit/UIScreen.h"
 
 #include <fstream>
 #include <iostream>
@@ -80,34 +73,29 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
         return 2;
     }
 
-    setDeviceRoot(options.root);
-    NSUserDefaults::resetStandardUserDefaults();
-    UIScreen::mainScreen().configure({ CGFloat(options.device.width), CGFloat(options.device.height) },
-        CGFloat(options.device.scale));
-    auto previousSystem = System::setCurrent(options.dryRun ? std::shared_ptr<System>(std::make_shared<DryRunSystem>(std::cout))
-                                                            : std::shared_ptr<System>(std::make_shared<RealSystem>()));
-
-    auto application = std::dynamic_pointer_cast<UIApplication>(NSCreateInstanceOfClass(principalClassName));
-    if (!application) {
+    HostedApplication::Setup setup;
+    setup.principalClassName = principalClassName;
+    setup.delegateClassName = delegateClassName ? delegateClassName : "";
+    setup.device = options.device;
+    setup.root = options.root;
+    if (options.dryRun)
+        setup.system = std::make_shared<DryRunSystem>(std::cout);
+    else
+        setup.system = std::make_shared<RealSystem>();
+    if (!windowed || options.statusTime)
+        setup.statusTime = options.statusTime.value_or(kHeadlessStatusTime);
+    auto hosted = HostedApplication::make(setup);
+    if (!hosted) {
         std::cerr << program << ": no application class named " << principalClassName << '\n';
         return 1;
     }
-    UIApplication::setSharedApplication(application.get());
-    if (std::string_view(delegateClassName) == principalClassName)
-        application->setDelegate(dynamic_cast<UIApplicationDelegate*>(application.get()));
-    else if (delegateClassName)
-        application->adoptDelegate(NSCreateInstanceOfClass(delegateClassName));
-    if (!windowed || options.statusTime)
-        application->setStatusBarTimeText(options.statusTime.value_or(kHeadlessStatusTime));
-
-    if (auto* delegate = application->delegate())
-        delegate->applicationDidFinishLaunching(*application);
+    hosted->launch();
 
     int status = 0;
     if (windowed) {
-        status = window->run(*application);
+        status = window->run(hosted->application());
     } else {
-        HeadlessHost host(*application, options, std::cout, std::cerr);
+        HeadlessHost host(hosted->application(), options, std::cout, std::cerr);
         if (options.screenshotPath)
             status = host.runScreenshot(*options.screenshotPath);
         else if (script)
@@ -116,13 +104,7 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
             status = host.runConsole(std::cin);
     }
     window.reset();
-
-    // The application object goes last, after whatever the loop left queued.
-    NSRunLoop::mainRunLoop().discardQueuedWork();
-    CAAnimationEngine::shared().reset();
-    UIApplication::setSharedApplication(nullptr);
-    application.reset();
-    System::setCurrent(previousSystem);
+    hosted.reset();
     std::cout << std::flush;
     return status;
 }

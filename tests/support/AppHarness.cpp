@@ -2,13 +2,8 @@
 
 #include "app/Zentrova3Application.h"
 #include "platform/foundation/DeviceRoot.h"
-#include "platform/foundation/NSClassRegistry.h"
-#include "platform/foundation/NSNotificationCenter.h"
-#include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/host/TreeDump.h"
-#include "platform/quartzcore/CAAnimationEngine.h"
-#include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIWindow.h"
 #include "screens/RootViewController.h"
 
@@ -32,20 +27,15 @@ AppHarness::AppHarness(Options options)
     : _device(*deviceProfileNamed(options.device))
     , _system(std::make_shared<RecordingSystem>())
 {
-    NSRunLoop::mainRunLoop().discardQueuedWork();
-    CAAnimationEngine::shared().reset();
-    NSNotificationCenter::defaultCenter().removeAllObservers();
-    setDeviceRoot(_root.path().string());
     if (!options.preferences.empty())
         writeStoredPreferences(_root.path(), options.preferences);
-    NSUserDefaults::resetStandardUserDefaults();
-    UIScreen::mainScreen().configure({ CGFloat(_device.width), CGFloat(_device.height) }, CGFloat(_device.scale));
-    System::setCurrent(_system);
-
-    _application = std::dynamic_pointer_cast<Zentrova3Application>(NSCreateInstanceOfClass("Zentrova3Application"));
-    UIApplication::setSharedApplication(_application.get());
-    _application->setDelegate(_application.get());
-    _application->setStatusBarTimeText("9:41");
+    HostedApplication::Setup setup;
+    setup.device = _device;
+    setup.root = _root.path().string();
+    setup.system = _system;
+    setup.statusTime = "9:41";
+    _hosted = HostedApplication::make(setup);
+    _application = &dynamic_cast<Zentrova3Application&>(_hosted->application());
     _automation = std::make_unique<Automation>(*_application, _device, _out);
     if (options.launch)
         launch();
@@ -53,20 +43,13 @@ AppHarness::AppHarness(Options options)
 
 AppHarness::~AppHarness()
 {
-    NSRunLoop::mainRunLoop().discardQueuedWork();
-    CAAnimationEngine::shared().reset();
     _automation.reset();
-    UIApplication::setSharedApplication(nullptr);
-    _application.reset();
-    NSNotificationCenter::defaultCenter().removeAllObservers();
-    System::setCurrent(nullptr);
-    NSUserDefaults::resetStandardUserDefaults();
-    setDeviceRoot("/");
+    _hosted.reset();
 }
 
 void AppHarness::launch()
 {
-    _application->applicationDidFinishLaunching(*_application);
+    _hosted->launch();
     Automation::settle();
 }
 

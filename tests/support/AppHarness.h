@@ -2,6 +2,7 @@
 
 #include "platform/host/Automation.h"
 #include "platform/host/DeviceProfile.h"
+#include "platform/host/HostedApplication.h"
 #include "platform/system/System.h"
 #include "tests/support/TempDir.h"
 
@@ -36,6 +37,7 @@ public:
     void launch();
 
     Zentrova3Application& application() { return *_application; }
+    HostedApplication& hosted() { return *_hosted; }
     RootViewController& root();
     Automation& automation() { return *_automation; }
     RecordingSystem& system() { return *_system; }
@@ -50,7 +52,8 @@ private:
     TempDir _root;
     DeviceProfile _device;
     std::shared_ptr<RecordingSystem> _system;
-    std::shared_ptr<Zentrova3Application> _application;
+    std::unique_ptr<HostedApplication> _hosted;
+    Zentrova3Application* _application = nullptr;
     std::unique_ptr<Automation> _automation;
     std::ostringstream _out;
 };
