@@ -4,7 +4,10 @@
 BUILD_DIR    := build
 SANITIZE_DIR := build-sanitize
 DEVICE_ROOT  := $(BUILD_DIR)/device-root
+# The program `make run` starts: Zentrova or ZentrovaLegacy.
+PROGRAM      ?= Zentrova
 ZENTROVA     := $(BUILD_DIR)/bin/Zentrova
+BUNDLE       := $(DEVICE_ROOT)/Applications/Zentrova.app
 JOBS         ?= $(shell nproc)
 
 PACKAGES := cmake ninja-build g++ pkg-config libcairo2-dev libpango1.0-dev libfontconfig-dev \
@@ -43,21 +46,25 @@ sanitize: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
 
-# A device root for the app: its bundle folder with the changelog and Info.plist, and an empty
-# preferences folder. The app's fixed absolute paths resolve under it.
+# A device root for the app: the chosen program's bundle (the program, its Info.plist, the
+# changelog and the fonts configuration, staged by the same step as the build's bundles and the
+# packages) and a preferences folder. The app's fixed absolute paths resolve under it; both
+# programs use the same bundle path, so the root holds one of them at a time.
 stage: build
-	mkdir -p $(DEVICE_ROOT)/Applications/Zentrova.app $(DEVICE_ROOT)/var/mobile/Library/Preferences
-	cp resources/CHANGELOG.txt $(DEVICE_ROOT)/Applications/Zentrova.app/
-	cp $(BUILD_DIR)/Info.plist $(DEVICE_ROOT)/Applications/Zentrova.app/
+	@case "$(PROGRAM)" in Zentrova|ZentrovaLegacy) ;; *) echo "PROGRAM must be Zentrova or ZentrovaLegacy" >&2; exit 2;; esac
+	rm -f $(BUNDLE)/Zentrova $(BUNDLE)/ZentrovaLegacy
+	cmake -DPROGRAM=$(BUILD_DIR)/bin/$(PROGRAM).app/$(PROGRAM) -DINFO_PLIST=$(BUILD_DIR)/$(PROGRAM)-Info.plist \
+	  -DSOURCE_DIR=$(CURDIR) -DBUNDLE=$(BUNDLE) -P cmake/StageBundle.cmake
+	mkdir -p $(DEVICE_ROOT)/var/mobile/Library/Preferences
 
 run: stage
-	$(ZENTROVA) --root $(DEVICE_ROOT) --dry-run $(ARGS)
+	$(BUNDLE)/$(PROGRAM) --root $(DEVICE_ROOT) --dry-run $(ARGS)
 
 run-headless: stage
-	$(ZENTROVA) --root $(DEVICE_ROOT) --dry-run --headless $(ARGS)
+	$(BUNDLE)/$(PROGRAM) --root $(DEVICE_ROOT) --dry-run --headless $(ARGS)
 
 bench: build
-	$(BUILD_DIR)/bin/zentrova-bench
+	ZENTROVA_FONTS_CONF=$(CURDIR)/resources/fonts/fonts.conf $(BUILD_DIR)/bin/zentrova-bench
 	bench/launch.sh $(ZENTROVA)
 
 # Re-records the golden images and tree dumps from the current build. Never run by CI: look at

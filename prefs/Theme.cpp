@@ -1,33 +1,8 @@
 #include "prefs/Theme.h"
 
-#include "platform/foundation/NSDictionary.h"
-#include "platform/uikit/UINavigationBar.h"
 #include "prefs/Preferences.h"
 
 Theme Theme::stored()
 {
     return fromLightSwitch(readPreference(kLightSwitchKey));
-}
-
-void applyStatusBarStyle(const Theme& theme)
-{
-    UIApplication::sharedApplication()->setStatusBarStyle(theme.statusBarStyle(), true);
-}
-
-void applyBarTitleColor(const Theme& theme, UINavigationBar& bar)
-{
-    std::any objects[] = { theme.foreground() };
-    NSString keys[] = { NSForegroundColorAttributeName };
-    bar.setTitleTextAttributes(dictionaryWithObjects(objects, keys, 1));
-}
-
-void applyTheme(const Theme& theme, UINavigationBar& bar, UIView& rootView,
-    const std::function<void(const Theme&)>& screenTextColors)
-{
-    applyStatusBarStyle(theme);
-    bar.setBarTintColor(theme.background());
-    rootView.setBackgroundColor(theme.background());
-    if (screenTextColors)
-        screenTextColors(theme);
-    applyBarTitleColor(theme, bar);
 }

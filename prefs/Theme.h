@@ -3,12 +3,8 @@
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIColor.h"
 
-#include <functional>
-
-class UINavigationBar;
-class UIView;
-
-// The light or dark look of every screen: light exactly when lightSwitch reads YES.
+// The light or dark look of every screen: light exactly when lightSwitch reads YES. Which element
+// takes which role is the screens' business.
 class Theme {
 public:
     enum class Kind {
@@ -35,12 +31,3 @@ private:
     }
     Kind _kind;
 };
-
-// Applies a theme to a screen, in the fixed order every screen uses: the status bar style
-// (animated), the bar's tint, the root view's background, the screen's own text colours where it
-// has any, and last the bar's title colour.
-void applyTheme(const Theme& theme, UINavigationBar& bar, UIView& rootView,
-    const std::function<void(const Theme&)>& screenTextColors = { });
-
-void applyStatusBarStyle(const Theme& theme);
-void applyBarTitleColor(const Theme& theme, UINavigationBar& bar);

@@ -2,96 +2,61 @@
 
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/system/System.h"
-#include "platform/uikit/NSLayoutConstraint.h"
 #include "platform/uikit/UIScreen.h"
 #include "power/PowerPolicy.h"
 #include "prefs/Preferences.h"
-#include "prefs/Theme.h"
 #include "screens/ScreenHeightClass.h"
 
-#include <optional>
+#include <cassert>
 
 ZENTROVA_REGISTER_CLASS(RootViewController)
 
 namespace {
 
-constexpr CGFloat kBarHeight = 64;
 constexpr CGFloat kButtonInset = 10;
 constexpr CGFloat kButtonHeight = 30;
 constexpr CGFloat kButtonFontSize = 20;
 
-// The power buttons in tag order: the field each is kept in, its handler and the title colour it
-// gets, where it gets one.
-struct PowerButtonSlot {
-    UIButton* RootViewController::*field;
-    void (RootViewController::*handler)();
-    std::optional<UIColor> titleColor;
-};
-
-const std::array<PowerButtonSlot, 6>& powerButtonSlots()
-{
-    static const std::array<PowerButtonSlot, 6> slots { {
-        { &RootViewController::rebootButton, &RootViewController::rebootButtonPressed, UIColor::redColor() },
-        { &RootViewController::shutdownButton, &RootViewController::shutdownButtonPressed, UIColor::redColor() },
-        { &RootViewController::respringButton, &RootViewController::respringButtonPressed, std::nullopt },
-        { &RootViewController::safemodeButton, &RootViewController::safemodeButtonPressed, std::nullopt },
-        { &RootViewController::noSubstrateButton, &RootViewController::noSubstrateButtonPressed, std::nullopt },
-        { &RootViewController::minispringButton, &RootViewController::minispringButtonPressed, UIColor::greenColor() },
-    } };
-    return slots;
-}
-
-CGRect powerButtonFrame(CGFloat width, size_t row, const ButtonRows& rows)
-{
-    return CGRectMake(kButtonInset, rows[row], width - 2 * kButtonInset, kButtonHeight);
-}
+#define ZENTROVA_ROOT_HANDLER(name) &RootViewController::name, #name
 
 } // namespace
 
-UIBarPosition RootViewController::positionForBar(UINavigationBar&)
+const std::array<RootViewController::PowerButton, 6>& RootViewController::powerButtons()
 {
-    return UIBarPositionTopAttached;
+    using enum TitleColor;
+    static const std::array<PowerButton, 6> rows { {
+        { 1, ZENTROVA_OUTLET(RootViewController, rebootButton), ZENTROVA_ROOT_HANDLER(rebootButtonPressed), Red, Red },
+        { 2, ZENTROVA_OUTLET(RootViewController, shutdownButton), ZENTROVA_ROOT_HANDLER(shutdownButtonPressed), Red, Red },
+        { 3, ZENTROVA_OUTLET(RootViewController, respringButton), ZENTROVA_ROOT_HANDLER(respringButtonPressed),
+            PlatformDefault, Ios7Field },
+        { 4, ZENTROVA_OUTLET(RootViewController, safemodeButton), ZENTROVA_ROOT_HANDLER(safemodeButtonPressed),
+            PlatformDefault, Ios7Components },
+        { 5, ZENTROVA_OUTLET(RootViewController, noSubstrateButton), ZENTROVA_ROOT_HANDLER(noSubstrateButtonPressed),
+            PlatformDefault, Ios7Components },
+        { 6, ZENTROVA_OUTLET(RootViewController, minispringButton), ZENTROVA_ROOT_HANDLER(minispringButtonPressed),
+            Green, Green },
+    } };
+    return rows;
 }
 
-void RootViewController::loadView()
+void RootViewController::addPowerButton(const PowerButton& row, const std::optional<UIColor>& titleColor)
 {
-    setView(UIView::create(UIScreen::mainScreen().applicationFrame()));
+    const PowerAction* action = powerActionWithTag(row.tag);
+    // The screen's table and the catalogue name the same field and handler for a tag.
+    assert(action && action->buttonField == row.field.name && action->pressHandler == row.handlerName);
     UIView& root = *view();
-
-    navBar = UINavigationBar::create();
-    navBar->setAccessibilityIdentifier("navBar");
-    root.addConstraint(NSLayoutConstraint::constraintWithItem(navBar.get(), NSLayoutAttributeHeight,
-        NSLayoutRelationEqual, nullptr, NSLayoutAttributeHeight, 1.0, kBarHeight));
-    navBar->setFrame(CGRectMake(0, -20, root.frame().size.width, kBarHeight));
-
-    applyTheme(Theme::stored(), *navBar, root);
-
-    navBar->setTranslucent(true);
-    auto item = UINavigationItem::initWithTitle("Zentrova");
-    navItem = item.get();
-    item->setLeftBarButtonItem(UIBarButtonItem::initWithTitle("Changelog", UIBarButtonItemStylePlain, this,
-        &RootViewController::leftButtonPressed));
-    item->setRightBarButtonItem(UIBarButtonItem::initWithTitle("Settings", UIBarButtonItemStylePlain, this,
-        &RootViewController::rightButtonPressed));
-    navBar->setItems({ item });
-    root.addSubview(navBar);
-
-    auto actions = powerActions();
-    for (size_t row = 0; row < actions.size(); ++row) {
-        auto& slot = powerButtonSlots()[row];
-        auto& action = actions[row];
-        auto button = UIButton::buttonWithType(UIButtonTypeSystem);
-        this->*slot.field = button.get();
-        button->setAccessibilityIdentifier(NSString(action.buttonField));
-        if (slot.titleColor)
-            button->setTitleColor(*slot.titleColor, UIControlStateNormal);
-        button->setTitle(NSString(action.title), UIControlStateNormal);
-        button->titleLabel()->setFont(UIFont::systemFontOfSize(kButtonFontSize));
-        // The height class is asked anew for every button.
-        button->setFrame(powerButtonFrame(root.frame().size.width, row, buttonRowsWhenBuilt(currentScreenHeightClass())));
-        root.addSubview(button);
-        button->addTarget(this, slot.handler, UIControlEventTouchUpInside);
-    }
+    auto created = UIButton::buttonWithType(kScreenProfile.rootButtonType);
+    UIButton& button = keepInField(*this, row.field, *created);
+    if (titleColor)
+        button.setTitleColor(*titleColor, UIControlStateNormal);
+    button.setTitle(NSString(action->title), UIControlStateNormal);
+    button.titleLabel()->setFont(UIFont::systemFontOfSize(kButtonFontSize));
+    // The height class is asked anew for every button.
+    const ButtonRows& rows = buttonRowsWhenBuilt(currentScreenHeightClass());
+    button.setFrame(CGRectMake(kButtonInset, rows[size_t(row.tag - 1)], root.frame().size.width - 2 * kButtonInset,
+        kButtonHeight));
+    root.addSubview(created);
+    button.addTarget(this, row.handler, UIControlEventTouchUpInside);
 }
 
 void RootViewController::pressPowerButton(NSInteger tag)
@@ -142,17 +107,4 @@ void RootViewController::minispringButtonPressed()
 void RootViewController::alertView(UIAlertView& alertView, NSInteger clickedButtonAtIndex)
 {
     answerPowerConfirmation([&alertView] { return alertView.tag(); }, clickedButtonAtIndex, System::current());
-}
-
-void RootViewController::colorMe()
-{
-    applyTheme(Theme::stored(), *navBar, *view());
-}
-
-void RootViewController::leftButtonPressed()
-{
-}
-
-void RootViewController::rightButtonPressed()
-{
 }

@@ -4,15 +4,20 @@
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UINavigationBar.h"
 #include "platform/uikit/UIViewController.h"
+#include "screens/ScreenOutlet.h"
+#include "screens/ScreenProfile.h"
+#include "screens/TopAttachedBarPositioning.h"
 
+#include <array>
 #include <memory>
 
 // The app's only permanent screen: a bar titled "Zentrova" with "Changelog" and "Settings", and
 // the six power buttons stacked beneath it, "Reboot" at the top to "Refresh Cache" at the bottom.
-// It is the delegate of every confirmation alert it shows.
+// It is the delegate of every confirmation alert it shows. The main build's screen also answers
+// the bar-positioning question; the legacy one keeps a colour of its own for a button title.
 class RootViewController final : public UIViewController,
                                  public UINavigationBarDelegate,
-                                 public UIBarPositioningDelegate,
+                                 public MainOnly<TopAttachedBarPositioning>,
                                  public UIAlertViewDelegate {
 public:
     ZENTROVA_CLASS_NAME(RootViewController)
@@ -22,7 +27,6 @@ public:
         return std::shared_ptr<RootViewController>(new RootViewController);
     }
 
-    UIBarPosition positionForBar(UINavigationBar& bar) override;
     void loadView() override;
 
     void rebootButtonPressed();
@@ -41,6 +45,7 @@ public:
     // the fields only refer to it.
     std::shared_ptr<UINavigationBar> navBar;
     UINavigationItem* navItem = nullptr;
+    [[no_unique_address]] LegacyOnly<UIColor> ios7Color;
     UIButton* rebootButton = nullptr;
     UIButton* shutdownButton = nullptr;
     UIButton* respringButton = nullptr;
@@ -48,8 +53,32 @@ public:
     UIButton* noSubstrateButton = nullptr;
     UIButton* minispringButton = nullptr;
 
+    // The title colour a power button gets, per build.
+    enum class TitleColor {
+        PlatformDefault,
+        Red,
+        Green,
+        // The legacy screen's ios7Color field itself.
+        Ios7Field,
+        // A new colour with ios7Color's components.
+        Ios7Components,
+    };
+    struct PowerButton {
+        NSInteger tag;
+        ScreenOutlet<RootViewController, UIButton*> field;
+        void (RootViewController::*handler)();
+        std::string_view handlerName;
+        TitleColor mainTitleColor;
+        TitleColor legacyTitleColor;
+    };
+    // The six power buttons in tag order, which is also their order from top to bottom.
+    static const std::array<PowerButton, 6>& powerButtons();
+
 private:
     RootViewController() = default;
 
+    // Makes one power button of this build's type, keeps it in its field, titles, frames and adds
+    // it, and registers its handler; the title colour is set first where there is one.
+    void addPowerButton(const PowerButton& row, const std::optional<UIColor>& titleColor);
     void pressPowerButton(NSInteger tag);
 };

@@ -12,5 +12,6 @@ const std::string& deviceRoot();
 // "/tmp/r/Applications/Zentrova.app/CHANGELOG.txt"; a relative path is left alone.
 std::string pathUnderDeviceRoot(std::string_view absolutePath);
 
-// The application's bundle identifier, which names its preferences file.
-inline constexpr std::string_view kBundleIdentifier = "com.zentrova.app";
+// The application's bundle identifier, which names its preferences file. The build sets it in one
+// place, for this and for the bundle's Info.plist.
+inline constexpr std::string_view kBundleIdentifier = ZENTROVA_BUNDLE_IDENTIFIER;

@@ -22,11 +22,17 @@ struct FontSystem {
     PangoContext* context = nullptr;
 };
 
+// The configuration ships beside the program in its bundle; ZENTROVA_FONTS_CONF names another one,
+// which is how programs that live outside a bundle (tests, benchmarks) find it.
 std::string configurationPath()
 {
     if (const char* path = std::getenv("ZENTROVA_FONTS_CONF"); path && *path)
         return path;
-    return ZENTROVA_SOURCE_DIR "/resources/fonts/fonts.conf";
+    std::error_code error;
+    auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return { };
+    return (program.parent_path() / "fonts.conf").string();
 }
 
 FcConfig* loadConfiguration(const std::string& path)

@@ -19,9 +19,9 @@ constexpr CGFloat kButtonFontSize = 17;
 constexpr double kDimAlpha = 0.4;
 constexpr double kAppearScale = 1.2;
 
-const UIColor kPanelColor = UIColor::colorWithRed(0.97, 0.97, 0.97, 0.98);
-const UIColor kHairlineColor = UIColor::colorWithRed(0, 0, 0, 0.2);
-const UIColor kPressedColor = UIColor::colorWithRed(0.85, 0.85, 0.85, 1);
+const UIColor kPanelColor = UIColor::colorWithRed(CGFloat(0.97), CGFloat(0.97), CGFloat(0.97), CGFloat(0.98));
+const UIColor kHairlineColor = UIColor::colorWithRed(0, 0, 0, CGFloat(0.2));
+const UIColor kPressedColor = UIColor::colorWithRed(CGFloat(0.85), CGFloat(0.85), CGFloat(0.85), 1);
 
 // A button of an alert: its title in the tint blue over a panel that greys while pressed.
 class UIAlertButton final : public UIButton {

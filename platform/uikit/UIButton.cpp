@@ -126,6 +126,6 @@ void UIButton::drawContent(render::Painter& painter)
         return;
     UIColor color = currentTitleColor();
     if (_buttonType == UIButtonTypeSystem)
-        color = color.colorWithAlphaComponent(color.alpha() * _titleOpacity);
+        color = color.colorWithAlphaComponent(CGFloat(color.alpha() * _titleOpacity));
     _titleLabel->drawText(painter, title, content, color);
 }

@@ -15,7 +15,7 @@ public:
     static constexpr UIColor redColor() { return UIColor(1, 0, 0, 1); }
     static constexpr UIColor greenColor() { return UIColor(0, 1, 0, 1); }
     static constexpr UIColor clearColor() { return UIColor(0, 0, 0, 0); }
-    static constexpr UIColor lightGrayColor() { return UIColor(2.0 / 3, 2.0 / 3, 2.0 / 3, 1); }
+    static constexpr UIColor lightGrayColor() { return UIColor(CGFloat(2.0 / 3), CGFloat(2.0 / 3), CGFloat(2.0 / 3), 1); }
 
     constexpr CGFloat red() const { return _red; }
     constexpr CGFloat green() const { return _green; }

@@ -22,7 +22,7 @@ render::TextStyle itemStyle()
 // Bar buttons are measured with the engine that draws them.
 CGFloat itemWidth(const NSString& title)
 {
-    return render::measureText(title.utf8(), itemStyle()).width;
+    return CGFloat(render::measureText(title.utf8(), itemStyle()).width);
 }
 
 } // namespace

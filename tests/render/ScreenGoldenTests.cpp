@@ -2,6 +2,7 @@
 #include "platform/render/Painter.h"
 #include "prefs/Preferences.h"
 #include "tests/support/AppHarness.h"
+#include "tests/support/GoldenTree.h"
 #include "tests/support/ImageCompare.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,7 @@ void expectFrameMatchesGolden(AppHarness& app, const std::string& name)
     const DeviceProfile& device = app.device();
     render::Painter painter(device.width, device.height, device.scale);
     app.application().renderFrame(painter);
-    test::expectMatchesGolden(painter, name, kPixelBudget);
+    test::expectMatchesGolden(painter, test::profileGoldenName(name), kPixelBudget);
 }
 
 void expectRootScreenMatchesGolden(const std::string& device, bool light)

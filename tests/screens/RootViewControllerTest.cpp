@@ -6,6 +6,7 @@
 #include "platform/uikit/NSLayoutConstraint.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIWindow.h"
+#include "power/PowerAction.h"
 #include "tests/support/AppHarness.h"
 
 #include <gtest/gtest.h>
@@ -20,33 +21,6 @@ std::vector<UIButton*> powerButtons(RootViewController& root)
         root.minispringButton };
 }
 
-struct LayoutCase {
-    const char* device;
-    CGFloat width;
-    std::array<CGFloat, 6> rows;
-};
-
-TEST(RootViewController, ButtonsFollowHeightClass)
-{
-    const LayoutCase cases[] = {
-        { "iphone-4s", 320, { 45, 115, 185, 255, 325, 395 } },
-        { "iphone-5s", 320, { 50, 135, 220, 305, 390, 475 } },
-        { "iphone-6", 375, { 45, 115, 185, 255, 325, 395 } },
-        { "ipad", 768, { 60, 220, 380, 540, 700, 860 } },
-        { "ipad-landscape", 1024, { 45, 115, 185, 255, 325, 395 } },
-    };
-    for (auto& c : cases) {
-        SCOPED_TRACE(c.device);
-        AppHarness app({ .device = c.device });
-        auto& root = app.root();
-        EXPECT_EQ(root.view()->frame(), UIScreen::mainScreen().applicationFrame());
-        EXPECT_EQ(root.navBar->frame(), CGRectMake(0, -20, c.width, 64));
-        auto buttons = powerButtons(root);
-        for (size_t i = 0; i < buttons.size(); ++i)
-            EXPECT_EQ(buttons[i]->frame(), CGRectMake(10, c.rows[i], c.width - 20, 30)) << "button " << i;
-    }
-}
-
 TEST(RootViewController, ViewTreeInOrder)
 {
     AppHarness app;
@@ -58,16 +32,6 @@ TEST(RootViewController, ViewTreeInOrder)
     for (size_t i = 0; i < buttons.size(); ++i)
         EXPECT_EQ(subviews[i + 1].get(), buttons[i]);
 
-    ASSERT_EQ(root.view()->constraints().size(), 1u);
-    auto& constraint = *root.view()->constraints().front();
-    EXPECT_EQ(constraint.firstItem(), root.navBar.get());
-    EXPECT_EQ(constraint.firstAttribute(), NSLayoutAttributeHeight);
-    EXPECT_EQ(constraint.relation(), NSLayoutRelationEqual);
-    EXPECT_EQ(constraint.secondItem(), nullptr);
-    EXPECT_EQ(constraint.secondAttribute(), NSLayoutAttributeHeight);
-    EXPECT_EQ(constraint.multiplier(), 1.0);
-    EXPECT_EQ(constraint.constant(), 64.0);
-
     ASSERT_EQ(root.navBar->items().size(), 1u);
     EXPECT_EQ(root.navBar->items().front().get(), root.navItem);
     EXPECT_EQ(root.navItem->title(), NSString("Zentrova"));
@@ -78,70 +42,34 @@ TEST(RootViewController, ViewTreeInOrder)
     EXPECT_EQ(root.navItem->leftBarButtonItem()->style(), UIBarButtonItemStylePlain);
     EXPECT_EQ(root.navItem->rightBarButtonItem()->style(), UIBarButtonItemStylePlain);
     EXPECT_TRUE(root.navBar->isTranslucent());
-    // The screen answers the bar-position question but is not its bar's delegate.
+    // Nothing in the app makes the screen its bar's delegate.
     EXPECT_EQ(root.navBar->delegate(), nullptr);
-    EXPECT_EQ(root.positionForBar(*root.navBar), UIBarPositionTopAttached);
+    // Every field is named after itself for the tree and the automation.
+    EXPECT_EQ(root.navBar->accessibilityIdentifier(), NSString("navBar"));
+    for (auto& row : RootViewController::powerButtons())
+        EXPECT_EQ((root.*row.field.field)->accessibilityIdentifier(), NSString(row.field.name));
 }
 
-TEST(RootViewController, ButtonLookIgnoresTheTheme)
+// The screen's table of buttons and the power catalogue name the same field, handler and title for
+// every tag, and each button reaches its own action.
+TEST(RootViewController, ButtonTableAgreesWithTheCatalogue)
 {
-    for (bool light : { false, true }) {
-        SCOPED_TRACE(light ? "light" : "dark");
-        AppHarness app({ .preferences = { { "lightSwitch", light } } });
-        auto buttons = powerButtons(app.root());
-        const char* titles[] = { "Reboot", "Shut Down", "Respring", "Safe Mode", "Non-MobileSubstrate Mode", "Refresh Cache" };
-        std::optional<UIColor> colors[] = { UIColor::redColor(), UIColor::redColor(), std::nullopt, std::nullopt,
-            std::nullopt, UIColor::greenColor() };
-        for (size_t i = 0; i < buttons.size(); ++i) {
-            SCOPED_TRACE(titles[i]);
-            EXPECT_EQ(buttons[i]->buttonType(), UIButtonTypeSystem);
-            EXPECT_EQ(buttons[i]->titleForState(UIControlStateNormal), NSString(titles[i]));
-            EXPECT_EQ(buttons[i]->titleColorForState(UIControlStateNormal), colors[i]);
-            EXPECT_EQ(buttons[i]->titleLabel()->font(), UIFont::systemFontOfSize(20));
-            EXPECT_EQ(buttons[i]->targetCount(UIControlEventTouchUpInside), 1u);
-        }
-        // The three without a colour of their own draw in the system tint.
-        EXPECT_EQ(buttons[2]->currentTitleColor(), kSystemTintColor);
-    }
-}
-
-struct ThemeLook {
-    UIColor background;
-    UIColor title;
-    UIStatusBarStyle statusBar;
-};
-
-void expectTheme(AppHarness& app, const ThemeLook& look)
-{
+    AppHarness app;
     auto& root = app.root();
-    EXPECT_EQ(root.navBar->barTintColor(), look.background);
-    EXPECT_EQ(root.view()->backgroundColor(), look.background);
-    auto& attributes = root.navBar->titleTextAttributes();
-    ASSERT_EQ(attributes.size(), 1u);
-    auto* color = valueForKey<UIColor>(attributes, NSForegroundColorAttributeName);
-    ASSERT_TRUE(color);
-    EXPECT_EQ(*color, look.title);
-    EXPECT_EQ(app.application().statusBarStyle(), look.statusBar);
-}
-
-TEST(RootViewController, ThemeOnLaunchFromTheStore)
-{
-    const ThemeLook dark { UIColor::blackColor(), UIColor::whiteColor(), UIStatusBarStyleLightContent };
-    const ThemeLook light { UIColor::whiteColor(), UIColor::blackColor(), UIStatusBarStyleDefault };
-    {
-        SCOPED_TRACE("fresh install");
-        AppHarness app;
-        expectTheme(app, dark);
-    }
-    {
-        SCOPED_TRACE("stored NO");
-        AppHarness app({ .preferences = { { "lightSwitch", false } } });
-        expectTheme(app, dark);
-    }
-    {
-        SCOPED_TRACE("stored YES");
-        AppHarness app({ .preferences = { { "lightSwitch", true } } });
-        expectTheme(app, light);
+    for (auto& row : RootViewController::powerButtons()) {
+        const PowerAction* action = powerActionWithTag(row.tag);
+        ASSERT_TRUE(action);
+        SCOPED_TRACE(std::string(action->title));
+        EXPECT_EQ(row.field.name, action->buttonField);
+        EXPECT_EQ(row.handlerName, action->pressHandler);
+        UIButton* button = root.*row.field.field;
+        EXPECT_EQ(button->currentTitle(), NSString(action->title));
+        app.system().clear();
+        (root.*row.handler)();
+        Automation::settle();
+        RecordingSystem expected;
+        executePowerAction(*action, expected);
+        EXPECT_EQ(app.system().calls(), expected.calls());
     }
 }
 
@@ -160,7 +88,7 @@ TEST(RootViewController, ColorMeFollowsTheStoreAndIsIdempotent)
     app.root().colorMe();
     Automation::settle();
     EXPECT_EQ(app.tree(), once);
-    expectTheme(app, { UIColor::whiteColor(), UIColor::blackColor(), UIStatusBarStyleDefault });
+    EXPECT_EQ(app.root().view()->backgroundColor(), UIColor::whiteColor());
     // Nothing but the theme moved: the buttons keep frames and colours.
     EXPECT_EQ(app.root().rebootButton->frame(), CGRectMake(10, 50, 300, 30));
     EXPECT_EQ(app.root().rebootButton->titleColorForState(UIControlStateNormal), UIColor::redColor());
@@ -289,5 +217,6 @@ TEST(RootViewController, BarButtonsDoNothingYet)
     EXPECT_EQ(app.tree(), before);
     EXPECT_TRUE(app.system().calls().empty());
 }
+
 
 } // namespace
