@@ -1,8 +1,7 @@
 #include "platform/host/Automation.h"
 
-#include "platform/foundation/NSRunLoop.h"
+#include "platform/host/RunLoopTurn.h"
 #include "platform/host/TreeDump.h"
-#include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/render/Painter.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIApplication.h"
@@ -168,13 +167,9 @@ Automation::Automation(UIApplication& application, DeviceProfile device, std::os
 
 void Automation::settle()
 {
-    auto& loop = NSRunLoop::mainRunLoop();
-    auto& engine = CAAnimationEngine::shared();
     // Work and animations may start each other; go round until both are idle.
-    for (int round = 0; round < 10000 && (loop.hasQueuedWork() || engine.isAnimating()); ++round) {
-        loop.drainQueue();
-        engine.finishAll();
-    }
+    for (int round = 0; round < 10000 && runLoopIsBusy(); ++round)
+        turnRunLoop(finishEveryAnimation, nullptr);
 }
 
 std::string Automation::execute(const AutomationCommand& command)
