@@ -217,7 +217,7 @@ std::vector<AutomationElement> Automation::elements() const
     auto& alerts = _application.shownAlerts();
     for (auto it = alerts.rbegin(); it != alerts.rend(); ++it)
         walk(**it);
-    auto& presentations = _application.presentations();
+    auto& presentations = _application.presentationStack().presentations();
     for (auto it = presentations.rbegin(); it != presentations.rend(); ++it) {
         if (auto view = it->controller->viewIfLoaded(); view && !it->dismissing)
             walk(*view);
@@ -317,12 +317,7 @@ std::string Automation::screenshot(const std::string& path) const
 std::string Automation::describeScreen() const
 {
     std::ostringstream out;
-    UIView* top = nullptr;
-    auto& presentations = _application.presentations();
-    for (auto it = presentations.rbegin(); it != presentations.rend() && !top; ++it) {
-        if (!it->dismissing)
-            top = it->controller->viewIfLoaded().get();
-    }
+    UIView* top = _application.presentationStack().topView();
     if (!top)
         top = _application.keyWindow();
     std::function<void(UIView&)> walk = [&](UIView& view) {

@@ -79,7 +79,7 @@ json dumpApplicationTree(UIApplication& application, const DeviceProfile& device
     auto* window = application.keyWindow();
     tree["keyWindow"] = window ? dumpView(*window) : json(nullptr);
     json presented = json::array();
-    for (auto& presentation : application.presentations()) {
+    for (auto& presentation : application.presentationStack().presentations()) {
         if (presentation.dismissing)
             continue;
         auto view = presentation.controller->viewIfLoaded();
