@@ -1,16 +1,13 @@
 #include "platform/host/Automation.h"
 
-#include "platform/foundation/NSRunLoop.h"
+#include "platform/host/RunLoopTurn.h"
 #include "platform/host/TreeDump.h"
-#include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/render/Painter.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIApplication.h"
-#include "platform/uikit/UIButton.h"
-#include "platform/uikit/UILabel.h"
-#include "platform/uikit/UINavigationBar.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
+#include "platform/uikit/UIViewDescription.h"
 #include "platform/uikit/UIWindow.h"
 
 #include <charconv>
@@ -90,18 +87,16 @@ std::string unquote(const std::string& quoted)
     return out;
 }
 
+UIViewDescription describe(const UIView& view)
+{
+    UIViewDescription description;
+    view.describe(description);
+    return description;
+}
+
 std::string describeView(const UIView& view)
 {
-    std::string text = view.className();
-    if (!view.accessibilityIdentifier().isEmpty())
-        text += " #" + view.accessibilityIdentifier().utf8();
-    if (auto* button = dynamic_cast<const UIButton*>(&view)) {
-        if (auto title = button->titleForState(UIControlStateNormal))
-            text += " \"" + title->utf8() + "\"";
-    } else if (auto* label = dynamic_cast<const UILabel*>(&view)) {
-        text += " \"" + label->text().utf8() + "\"";
-    }
-    return text;
+    return view.nameForDescription(describe(view));
 }
 
 std::string frameText(const CGRect& r)
@@ -172,13 +167,9 @@ Automation::Automation(UIApplication& application, DeviceProfile device, std::os
 
 void Automation::settle()
 {
-    auto& loop = NSRunLoop::mainRunLoop();
-    auto& engine = CAAnimationEngine::shared();
     // Work and animations may start each other; go round until both are idle.
-    for (int round = 0; round < 10000 && (loop.hasQueuedWork() || engine.isAnimating()); ++round) {
-        loop.drainQueue();
-        engine.finishAll();
-    }
+    for (int round = 0; round < 10000 && runLoopIsBusy(); ++round)
+        turnRunLoop(finishEveryAnimation, nullptr);
 }
 
 std::string Automation::execute(const AutomationCommand& command)
@@ -216,24 +207,17 @@ std::vector<AutomationElement> Automation::elements() const
             return;
         for (auto it = view.subviews().rbegin(); it != view.subviews().rend(); ++it)
             walk(**it);
-        AutomationElement element { &view, nullptr, view.frameInWindow(), describeView(view) };
-        found.push_back(element);
-        if (auto* bar = dynamic_cast<UINavigationBar*>(&view); bar && bar->topItem()) {
-            for (auto* item : { bar->topItem()->leftBarButtonItem(), bar->topItem()->rightBarButtonItem() }) {
-                auto rect = bar->frameForBarButtonItem(item);
-                if (!rect)
-                    continue;
-                CGRect origin = bar->frameInWindow();
-                found.push_back({ bar, item, CGRectOffset(*rect, origin.minX(), origin.minY()),
-                    "UIBarButtonItem \"" + item->title().utf8() + "\"" });
-            }
-        }
+        auto description = describe(view);
+        CGRect frame = view.frameInWindow();
+        found.push_back({ &view, false, description.selectorText, frame, view.nameForDescription(description) });
+        for (auto& part : description.parts)
+            found.push_back({ &view, true, part.text, CGRectOffset(part.frame, frame.minX(), frame.minY()), part.name });
     };
     // Topmost first: the newest alert, then presented screens from the top, then the key window.
     auto& alerts = _application.shownAlerts();
     for (auto it = alerts.rbegin(); it != alerts.rend(); ++it)
         walk(**it);
-    auto& presentations = _application.presentations();
+    auto& presentations = _application.presentationStack().presentations();
     for (auto it = presentations.rbegin(); it != presentations.rend(); ++it) {
         if (auto view = it->controller->viewIfLoaded(); view && !it->dismissing)
             walk(*view);
@@ -254,15 +238,10 @@ std::vector<AutomationElement> Automation::resolve(const std::string& selector, 
         std::string wanted = byIdentifier ? selector.substr(1) : unquote(selector);
         for (auto& element : elements()) {
             bool match = false;
-            if (element.barButtonItem) {
-                match = !byIdentifier && element.barButtonItem->title().utf8() == wanted;
-            } else if (byIdentifier) {
-                match = element.view->accessibilityIdentifier().utf8() == wanted;
-            } else if (auto* button = dynamic_cast<UIButton*>(element.view)) {
-                match = button->currentTitle().utf8() == wanted;
-            } else if (auto* label = dynamic_cast<UILabel*>(element.view)) {
-                match = label->text().utf8() == wanted && !dynamic_cast<UIButton*>(label->superview());
-            }
+            if (byIdentifier)
+                match = !element.isPart && element.view->accessibilityIdentifier().utf8() == wanted;
+            else
+                match = element.text == wanted;
             if (match)
                 matches.push_back(element);
         }
@@ -277,7 +256,7 @@ std::vector<AutomationElement> Automation::resolve(const std::string& selector, 
         error = "the point " + selector + " lies outside the screen " + frameText(screen);
         return { };
     }
-    matches.push_back({ nullptr, nullptr, CGRectMake(CGFloat(x), CGFloat(y), 0, 0), "the point " + selector });
+    matches.push_back({ nullptr, false, std::nullopt, CGRectMake(CGFloat(x), CGFloat(y), 0, 0), "the point " + selector });
     return matches;
 }
 
@@ -287,7 +266,7 @@ std::optional<std::string> Automation::coveringElement(const AutomationElement& 
         return std::nullopt;
     CGPoint centre { element.screenFrame.midX(), element.screenFrame.midY() };
     UIView* hit = _application.hitTest(centre);
-    if (element.barButtonItem) {
+    if (element.isPart) {
         if (hit == element.view)
             return std::nullopt;
     } else {
@@ -338,30 +317,14 @@ std::string Automation::screenshot(const std::string& path) const
 std::string Automation::describeScreen() const
 {
     std::ostringstream out;
-    UIView* top = nullptr;
-    auto& presentations = _application.presentations();
-    for (auto it = presentations.rbegin(); it != presentations.rend() && !top; ++it) {
-        if (!it->dismissing)
-            top = it->controller->viewIfLoaded().get();
-    }
+    UIView* top = _application.presentationStack().topView();
     if (!top)
         top = _application.keyWindow();
     std::function<void(UIView&)> walk = [&](UIView& view) {
         if (view.isHidden())
             return;
-        if (auto* bar = dynamic_cast<UINavigationBar*>(&view); bar && bar->topItem()) {
-            auto* item = bar->topItem();
-            out << "bar: \"" << item->title().utf8() << "\"";
-            if (auto* left = item->leftBarButtonItem())
-                out << "  left: \"" << left->title().utf8() << "\"";
-            if (auto* right = item->rightBarButtonItem())
-                out << "  right: \"" << right->title().utf8() << "\"";
-            out << '\n';
-        } else if (auto* button = dynamic_cast<UIButton*>(&view)) {
-            out << "button: " << describeView(*button) << '\n';
-        } else if (auto* label = dynamic_cast<UILabel*>(&view)) {
-            out << "label: \"" << label->text().utf8() << "\"\n";
-        }
+        if (auto line = describe(view).consoleLine; !line.empty())
+            out << line << '\n';
         for (auto& subview : view.subviews())
             walk(*subview);
     };

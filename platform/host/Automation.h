@@ -10,7 +10,6 @@
 #include <vector>
 
 class UIApplication;
-class UIBarButtonItem;
 class UIView;
 
 // One line of an automation script: a verb and its argument (the rest of the line).
@@ -30,10 +29,14 @@ struct AutomationScript {
 // is checked before anything runs, so a bad script runs nothing.
 AutomationScript parseAutomationScript(std::string_view text);
 
-// Something on screen that a selector can name: a view, or a bar button of a navigation bar.
+// Something on screen that a selector can name: a view, or a part of one that takes taps on its
+// own (a bar button of a navigation bar).
 struct AutomationElement {
     UIView* view = nullptr;
-    UIBarButtonItem* barButtonItem = nullptr;
+    // A part is tapped through its view: the view itself must take the touch.
+    bool isPart = false;
+    // What a "text" selector matches; none when the element has no text.
+    std::optional<std::string> text;
     CGRect screenFrame;
     std::string description;
 };

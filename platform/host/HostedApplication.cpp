@@ -30,7 +30,7 @@ std::unique_ptr<HostedApplication> HostedApplication::make(const Setup& setup)
         hosted->_application->setDelegate(dynamic_cast<UIApplicationDelegate*>(hosted->_application.get()));
     else if (!setup.delegateClassName.empty())
         hosted->_application->adoptDelegate(NSCreateInstanceOfClass(setup.delegateClassName));
-    hosted->_application->setStatusBarTimeText(setup.statusTime);
+    hosted->_application->statusBar().setTimeText(setup.statusTime);
     return hosted;
 }
 

@@ -1,6 +1,6 @@
 #include "platform/host/SDLHost.h"
 
-#include "platform/foundation/NSRunLoop.h"
+#include "platform/host/RunLoopTurn.h"
 #include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/render/Painter.h"
 #include "platform/uikit/UIAlertView.h"
@@ -115,9 +115,7 @@ bool SDLHost::handleKey(UIApplication& application, int key, unsigned modifiers)
 
 int SDLHost::run(UIApplication& application)
 {
-    auto& engine = CAAnimationEngine::shared();
-    auto& loop = NSRunLoop::mainRunLoop();
-    double clockOffset = engine.currentTime() - secondsNow();
+    double clockOffset = CAAnimationEngine::shared().currentTime() - secondsNow();
     auto toPoints = [&](int x, int y) {
         int windowWidth = 1, windowHeight = 1;
         SDL_GetWindowSize(_window, &windowWidth, &windowHeight);
@@ -133,8 +131,7 @@ int SDLHost::run(UIApplication& application)
         SDL_Event event;
         // Wait for events a frame at a time while something moves, and a few times a second for
         // the clock when nothing does; an event ends the wait at once.
-        bool busy = engine.isAnimating() || loop.hasQueuedWork();
-        bool haveEvent = SDL_WaitEventTimeout(&event, busy ? 16 : 250);
+        bool haveEvent = SDL_WaitEventTimeout(&event, runLoopIsBusy() ? 16 : 250);
         while (haveEvent) {
             switch (event.type) {
             case SDL_QUIT:
@@ -177,9 +174,6 @@ int SDLHost::run(UIApplication& application)
             }
             haveEvent = running && SDL_PollEvent(&event);
         }
-        loop.drainQueue();
-        engine.advanceTo(secondsNow() + clockOffset);
-        loop.drainQueue();
         // The status-bar clock changes once a minute.
         std::time_t now = std::time(nullptr);
         std::tm local {};
@@ -188,8 +182,8 @@ int SDLHost::run(UIApplication& application)
             lastMinute = local.tm_min;
             UIMarkNeedsDisplay();
         }
-        if (UITakeNeedsDisplay())
-            present(application);
+        turnRunLoop([clockOffset](CAAnimationEngine& engine) { engine.advanceTo(secondsNow() + clockOffset); },
+            [&] { present(application); });
     }
     return 0;
 }

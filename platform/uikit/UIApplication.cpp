@@ -4,13 +4,10 @@
 #include "platform/system/System.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIScreen.h"
-#include "platform/uikit/UIStatusBar.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"
 
 #include <algorithm>
-#include <cmath>
-#include <ctime>
 
 namespace {
 
@@ -21,9 +18,6 @@ std::shared_ptr<UIApplication> gFallback;
 
 UIApplication::~UIApplication()
 {
-    *_alive = false;
-    if (_statusBarAnimation)
-        CAAnimationEngine::shared().cancel(_statusBarAnimation);
     if (gShared == this)
         gShared = nullptr;
 }
@@ -49,50 +43,6 @@ void UIApplication::adoptDelegate(std::shared_ptr<NSObject> delegateObject)
 {
     _ownedDelegate = std::move(delegateObject);
     _delegate = dynamic_cast<UIApplicationDelegate*>(_ownedDelegate.get());
-}
-
-void UIApplication::setStatusBarStyle(UIStatusBarStyle style, bool animated)
-{
-    if (_statusBarAnimation)
-        CAAnimationEngine::shared().cancel(_statusBarAnimation);
-    _statusBarAnimation = 0;
-    if (style == _statusBarStyle && _statusBarTransition >= 1) {
-        UIMarkNeedsDisplay();
-        return;
-    }
-    _previousStatusBarStyle = _statusBarStyle;
-    _statusBarStyle = style;
-    UIMarkNeedsDisplay();
-    if (!animated) {
-        _statusBarTransition = 1;
-        return;
-    }
-    auto alive = _alive;
-    _statusBarAnimation = CAAnimationEngine::shared().add(
-        kStatusBarFadeDuration,
-        [this, alive](double t) {
-            if (!*alive)
-                return;
-            _statusBarTransition = t;
-            UIMarkNeedsDisplay();
-        },
-        [this, alive] {
-            if (*alive)
-                _statusBarAnimation = 0;
-        },
-        CAAnimationCurve::Linear);
-}
-
-std::string UIApplication::statusBarTimeText() const
-{
-    if (!_statusBarTimeText.empty())
-        return _statusBarTimeText;
-    std::time_t now = std::time(nullptr);
-    std::tm local {};
-    localtime_r(&now, &local);
-    char text[16];
-    std::snprintf(text, sizeof text, "%d:%02d", local.tm_hour, local.tm_min);
-    return text;
 }
 
 bool UIApplication::openURL(const NSURL& url)
@@ -129,100 +79,6 @@ void UIApplication::removeAlert(UIAlertView* alert)
     UIMarkNeedsDisplay();
 }
 
-void UIApplication::presentController(std::shared_ptr<UIViewController> controller, UIViewController* presenter,
-    bool animated, std::function<void()> completion)
-{
-    if (!controller)
-        return;
-    // Building the view is part of presenting it.
-    controller->view();
-    Presentation presentation;
-    presentation.controller = controller;
-    if (presenter)
-        presentation.presenter = presenter->weakSelf();
-    presentation.progress = animated ? 0 : 1;
-    _presentations.push_back(std::move(presentation));
-    UIMarkNeedsDisplay();
-    auto alive = _alive;
-    auto* target = controller.get();
-    auto setProgress = [this, alive, target](double t) {
-        if (!*alive)
-            return;
-        for (auto& p : _presentations) {
-            if (p.controller.get() == target && !p.dismissing)
-                p.progress = t;
-        }
-        UIMarkNeedsDisplay();
-    };
-    auto finish = [completion = std::move(completion)] {
-        if (completion)
-            completion();
-    };
-    if (animated) {
-        CAAnimationEngine::shared().add(kPresentationDuration, setProgress, finish, CAAnimationCurve::EaseOut);
-    } else {
-        // Even without animation the completion comes after the call returns, as the platform's does.
-        CAAnimationEngine::shared().add(0, nullptr, finish);
-    }
-}
-
-void UIApplication::dismissController(UIViewController* controller, bool animated, std::function<void()> completion)
-{
-    // A presenter asked to dismiss dismisses what it presents.
-    auto it = std::find_if(_presentations.begin(), _presentations.end(),
-        [controller](auto& p) { return p.controller.get() == controller && !p.dismissing; });
-    if (it == _presentations.end()) {
-        it = std::find_if(_presentations.begin(), _presentations.end(), [controller](auto& p) {
-            return !p.dismissing && p.presenter.lock().get() == controller;
-        });
-    }
-    if (it == _presentations.end())
-        return;
-    it->dismissing = true;
-    auto held = it->controller;
-    double from = it->progress;
-    auto alive = _alive;
-    auto* target = held.get();
-    auto step = [this, alive, target, from](double t) {
-        if (!*alive)
-            return;
-        for (auto& p : _presentations) {
-            if (p.controller.get() == target)
-                p.progress = from * (1 - t);
-        }
-        UIMarkNeedsDisplay();
-    };
-    // The presentation lets go of the controller when the dismissal has finished; the completion
-    // runs after that.
-    auto finish = [this, alive, target, completion = std::move(completion)] {
-        if (*alive) {
-            std::erase_if(_presentations, [target](auto& p) { return p.controller.get() == target; });
-            UIMarkNeedsDisplay();
-        }
-        if (completion)
-            completion();
-    };
-    CAAnimationEngine::shared().add(animated ? kPresentationDuration : 0, step, finish, CAAnimationCurve::EaseOut);
-}
-
-UIViewController* UIApplication::controllerPresentedBy(const UIViewController* presenter) const
-{
-    for (auto& p : _presentations) {
-        if (p.presenter.lock().get() == presenter)
-            return p.controller.get();
-    }
-    return nullptr;
-}
-
-UIViewController* UIApplication::presenterOf(const UIViewController* controller) const
-{
-    for (auto& p : _presentations) {
-        if (p.controller.get() == controller)
-            return static_cast<UIViewController*>(p.presenter.lock().get());
-    }
-    return nullptr;
-}
-
 UIView* UIApplication::hitTest(CGPoint screenPoint)
 {
     if (!_alerts.empty()) {
@@ -235,19 +91,8 @@ UIView* UIApplication::hitTest(CGPoint screenPoint)
         if (!leaving.expired())
             return nullptr;
     }
-    // A screen on its way in or out takes no touches, nor does what lies beneath it.
-    for (auto it = _presentations.rbegin(); it != _presentations.rend(); ++it) {
-        if (it->dismissing || it->progress < 1)
-            return nullptr;
-        auto* view = it->controller->view();
-        if (!view || view->isHidden())
-            continue;
-        CGPoint local { screenPoint.x - view->frame().minX(), screenPoint.y - view->frame().minY() };
-        if (auto* hit = view->hitTest(local))
-            return hit;
-        // A presented screen covers the whole screen: what lies beneath gets nothing.
-        return nullptr;
-    }
+    if (auto decided = _presentationStack.hitTest(screenPoint))
+        return *decided;
     if (auto* window = keyWindow())
         return window->hitTest({ screenPoint.x - window->frame().minX(), screenPoint.y - window->frame().minY() });
     return nullptr;
@@ -296,10 +141,7 @@ void UIApplication::layoutIfNeeded()
 {
     if (auto* window = keyWindow())
         window->layoutIfNeeded();
-    for (auto& p : _presentations) {
-        if (auto view = p.controller->viewIfLoaded())
-            view->layoutIfNeeded();
-    }
+    _presentationStack.layoutIfNeeded();
 }
 
 void UIApplication::renderFrame(render::Painter& painter)
@@ -310,17 +152,9 @@ void UIApplication::renderFrame(render::Painter& painter)
     painter.clear({ 0, 0, 0, 1 });
     if (auto* window = keyWindow())
         window->drawHierarchy(painter);
-    for (auto& p : _presentations) {
-        auto view = p.controller->viewIfLoaded();
-        if (!view || p.progress <= 0)
-            continue;
-        painter.save();
-        painter.translate(0, std::round((1 - p.progress) * screen.size.height * 4) / 4);
-        view->drawHierarchy(painter);
-        painter.restore();
-    }
+    _presentationStack.draw(painter, screen);
     // The status bar lies over the screens; an alert's dimming covers it too.
-    drawStatusBar(painter);
+    _statusBar.draw(painter, screen.size.width);
     std::erase_if(_leavingAlerts, [](auto& weak) { return weak.expired(); });
     auto drawAlert = [&](UIAlertView& alert) {
         painter.save();
@@ -334,13 +168,4 @@ void UIApplication::renderFrame(render::Painter& painter)
     }
     for (auto& alert : _alerts)
         drawAlert(*alert);
-}
-
-void UIApplication::drawStatusBar(render::Painter& painter)
-{
-    CGFloat width = UIScreen::mainScreen().bounds().size.width;
-    std::string time = statusBarTimeText();
-    if (_statusBarTransition < 1)
-        UIStatusBarDraw(painter, _previousStatusBarStyle, time, width, 1 - _statusBarTransition);
-    UIStatusBarDraw(painter, _statusBarStyle, time, width, _statusBarTransition);
 }

@@ -1,6 +1,7 @@
 #include "platform/uikit/UIButton.h"
 
 #include "platform/render/Painter.h"
+#include "platform/uikit/UIViewDescription.h"
 
 namespace {
 constexpr double kPressedOpacity = 0.2;
@@ -128,4 +129,25 @@ void UIButton::drawContent(render::Painter& painter)
     if (_buttonType == UIButtonTypeSystem)
         color = color.colorWithAlphaComponent(CGFloat(color.alpha() * _titleOpacity));
     _titleLabel->drawText(painter, title, content, color);
+}
+
+void UIButton::describe(UIViewDescription& description) const
+{
+    UIControl::describe(description);
+    auto title = titleForState(UIControlStateNormal);
+    description.set("buttonType", int64_t(_buttonType));
+    description.set("title", title ? UIPropertyValue(title->utf8()) : nullptr);
+    description.set("titleColor", describeColor(titleColorForState(UIControlStateNormal)));
+    description.set("font", describeFont(_titleLabel->font()));
+    if (auto image = imageForState(UIControlStateNormal)) {
+        UIPropertyValue size;
+        size.set("width", image->size().width);
+        size.set("height", image->size().height);
+        description.set("image", std::move(size));
+    } else {
+        description.set("image", nullptr);
+    }
+    description.selectorText = currentTitle().utf8();
+    description.detail = title ? "\"" + title->utf8() + "\"" : std::string();
+    description.consoleLine = "button: " + nameForDescription(description);
 }

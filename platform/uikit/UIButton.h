@@ -40,6 +40,8 @@ public:
 
     ~UIButton() override;
 
+    void describe(UIViewDescription& description) const override;
+
 protected:
     explicit UIButton(UIButtonType type);
     void drawContent(render::Painter& painter) override;

@@ -1,6 +1,8 @@
 #include "platform/uikit/UILabel.h"
 
 #include "platform/render/Painter.h"
+#include "platform/uikit/UIControl.h"
+#include "platform/uikit/UIViewDescription.h"
 
 render::Font toRenderFont(const UIFont& font)
 {
@@ -109,4 +111,18 @@ void UILabel::drawText(render::Painter& painter, const NSString& text, CGRect re
 void UILabel::drawContent(render::Painter& painter)
 {
     drawText(painter, _text, bounds(), _textColor);
+}
+
+void UILabel::describe(UIViewDescription& description) const
+{
+    UIView::describe(description);
+    description.set("text", _text.utf8());
+    description.set("textColor", describeColor(_textColor));
+    description.set("font", describeFont(_font));
+    description.set("textAlignment", int64_t(_textAlignment));
+    // The title label of a control is found through the control.
+    if (!dynamic_cast<const UIControl*>(superview()))
+        description.selectorText = _text.utf8();
+    description.detail = "\"" + _text.utf8() + "\"";
+    description.consoleLine = "label: \"" + _text.utf8() + "\"";
 }

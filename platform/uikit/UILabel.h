@@ -47,6 +47,8 @@ public:
     // and line-break mode, with the colour given (buttons draw their titles this way).
     void drawText(render::Painter& painter, const NSString& text, CGRect rect, const UIColor& color) const;
 
+    void describe(UIViewDescription& description) const override;
+
 protected:
     explicit UILabel(CGRect frame)
         : UIView(frame)

@@ -2,6 +2,7 @@
 
 #include "platform/render/Painter.h"
 #include "platform/uikit/UILabel.h"
+#include "platform/uikit/UIViewDescription.h"
 
 namespace {
 
@@ -197,5 +198,54 @@ void UINavigationBar::drawContent(render::Painter& painter)
             style.color.a *= kPressedOpacity;
         painter.drawText(item->title().utf8(), { rect->minX(), rect->minY(), rect->size.width, rect->size.height },
             style);
+    }
+}
+
+namespace {
+
+UIPropertyValue describeBarButtonItem(const UIBarButtonItem* item)
+{
+    if (!item)
+        return nullptr;
+    UIPropertyValue value;
+    value.set("title", item->title().utf8());
+    value.set("style", int64_t(item->style()));
+    return value;
+}
+
+} // namespace
+
+void UINavigationBar::describe(UIViewDescription& description) const
+{
+    UIView::describe(description);
+    description.set("barStyle", int64_t(_barStyle));
+    description.set("translucent", _translucent);
+    description.set("barTintColor", describeColor(_barTintColor));
+    auto attributes = UIPropertyValue::map();
+    if (auto* foreground = valueForKey<UIColor>(_titleTextAttributes, NSForegroundColorAttributeName))
+        attributes.set("NSForegroundColorAttributeName", describeColor(*foreground));
+    description.set("titleTextAttributes", std::move(attributes));
+    auto items = UIPropertyValue::list();
+    for (auto& item : _items) {
+        UIPropertyValue entry;
+        entry.set("title", item->title().utf8());
+        entry.set("leftBarButtonItem", describeBarButtonItem(item->leftBarButtonItem()));
+        entry.set("rightBarButtonItem", describeBarButtonItem(item->rightBarButtonItem()));
+        items.append(std::move(entry));
+    }
+    description.set("items", std::move(items));
+
+    auto* top = topItem();
+    if (!top)
+        return;
+    description.consoleLine = "bar: \"" + top->title().utf8() + "\"";
+    if (auto* left = top->leftBarButtonItem())
+        description.consoleLine += "  left: \"" + left->title().utf8() + "\"";
+    if (auto* right = top->rightBarButtonItem())
+        description.consoleLine += "  right: \"" + right->title().utf8() + "\"";
+    // The bar buttons are no views of their own, but a finger can aim at each.
+    for (auto* item : { top->leftBarButtonItem(), top->rightBarButtonItem() }) {
+        if (auto rect = frameForBarButtonItem(item))
+            description.parts.push_back({ item->title().utf8(), *rect, "UIBarButtonItem \"" + item->title().utf8() + "\"", item });
     }
 }

@@ -71,6 +71,8 @@ public:
     void touchesEnded(CGPoint location) override;
     void touchesCancelled() override;
 
+    void describe(UIViewDescription& description) const override;
+
 protected:
     UINavigationBar();
     void drawContent(render::Painter& painter) override;

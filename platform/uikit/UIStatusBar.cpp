@@ -4,11 +4,15 @@
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UIView.h"
 
 #include <cmath>
+#include <ctime>
 #include <numbers>
 
-void UIStatusBarDraw(render::Painter& painter, UIStatusBarStyle style, const std::string& timeText, CGFloat width,
+namespace {
+
+void drawStyle(render::Painter& painter, UIStatusBarStyle style, const std::string& timeText, CGFloat width,
     double opacity)
 {
     if (opacity <= 0)
@@ -44,4 +48,65 @@ void UIStatusBarDraw(render::Painter& painter, UIStatusBarStyle style, const std
     painter.fillRoundedRect({ bx + 2, by + 2, bodyWidth - 4, bodyHeight - 4 }, 1, content);
     painter.fillRoundedRect({ bx + bodyWidth + 0.5, by + 3.5, 1.5, bodyHeight - 7 }, 0.75, content);
     painter.endGroup(opacity);
+}
+
+} // namespace
+
+UIStatusBar::~UIStatusBar()
+{
+    *_alive = false;
+    if (_animation)
+        CAAnimationEngine::shared().cancel(_animation);
+}
+
+void UIStatusBar::setStyle(UIStatusBarStyle style, bool animated)
+{
+    if (_animation)
+        CAAnimationEngine::shared().cancel(_animation);
+    _animation = 0;
+    if (style == _style && _transition >= 1) {
+        UIMarkNeedsDisplay();
+        return;
+    }
+    _previousStyle = _style;
+    _style = style;
+    UIMarkNeedsDisplay();
+    if (!animated) {
+        _transition = 1;
+        return;
+    }
+    auto alive = _alive;
+    _animation = CAAnimationEngine::shared().add(
+        kFadeDuration,
+        [this, alive](double t) {
+            if (!*alive)
+                return;
+            _transition = t;
+            UIMarkNeedsDisplay();
+        },
+        [this, alive] {
+            if (*alive)
+                _animation = 0;
+        },
+        CAAnimationCurve::Linear);
+}
+
+std::string UIStatusBar::timeText() const
+{
+    if (!_timeText.empty())
+        return _timeText;
+    std::time_t now = std::time(nullptr);
+    std::tm local {};
+    localtime_r(&now, &local);
+    char text[16];
+    std::snprintf(text, sizeof text, "%d:%02d", local.tm_hour, local.tm_min);
+    return text;
+}
+
+void UIStatusBar::draw(render::Painter& painter, CGFloat width) const
+{
+    std::string time = timeText();
+    if (_transition < 1)
+        drawStyle(painter, _previousStyle, time, width, 1 - _transition);
+    drawStyle(painter, _style, time, width, _transition);
 }

@@ -1,6 +1,7 @@
 #include "platform/uikit/UISwitch.h"
 
 #include "platform/render/Painter.h"
+#include "platform/uikit/UIViewDescription.h"
 
 #include <algorithm>
 
@@ -86,4 +87,12 @@ void UISwitch::drawContent(render::Painter& painter)
     painter.fillShadow({ x, 2 + 1, knob, knob }, knob / 2, 2, { 0, 0, 0, 0.3 });
     painter.fillEllipse({ x, 2, knob, knob }, kWhite);
     painter.strokeRoundedRect({ x, 2, knob, knob }, knob / 2, 0.5, { 0, 0, 0, 0.08 });
+}
+
+void UISwitch::describe(UIViewDescription& description) const
+{
+    UIControl::describe(description);
+    description.set("on", _on);
+    description.detail = _on ? "on" : "off";
+    description.consoleLine = "switch: " + nameForDescription(description);
 }

@@ -23,6 +23,8 @@ public:
     // Where the knob is between off (0) and on (1); mid-way while it slides.
     double knobPosition() const { return _knobPosition; }
 
+    void describe(UIViewDescription& description) const override;
+
 protected:
     explicit UISwitch(CGRect frame);
     void didTapInside() override;

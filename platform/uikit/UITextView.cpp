@@ -1,6 +1,7 @@
 #include "platform/uikit/UITextView.h"
 
 #include "platform/render/Painter.h"
+#include "platform/uikit/UIViewDescription.h"
 
 #include <algorithm>
 
@@ -147,4 +148,43 @@ void UITextView::drawContent(render::Painter& painter)
     painter.drawTextTopAligned(text().utf8(), { kInsetSide, 0, b.size.width - 2 * kInsetSide, b.size.height },
         styleFor(*this, effectiveFont()), _contentOffset - kInsetTop);
     painter.restore();
+}
+
+void UITextView::describe(UIViewDescription& description) const
+{
+    UIView::describe(description);
+    std::string whole = text().utf8();
+    description.set("text", whole);
+    description.set("textColor", describeColor(_textColor));
+    description.set("font", _font ? describeFont(*_font) : nullptr);
+    description.set("textAlignment", int64_t(_textAlignment));
+    description.set("editable", _editable);
+    description.set("userInteractionEnabled", isUserInteractionEnabled());
+    description.set("clipsToBounds", clipsToBounds());
+    auto runs = UIPropertyValue::list();
+    for (auto& run : attributeRuns()) {
+        UIPropertyValue entry;
+        entry.set("range", UIPropertyValue::List { int64_t(run.range.location), int64_t(run.range.length) });
+        if (run.font)
+            entry.set("font", describeFont(*run.font));
+        if (run.color)
+            entry.set("color", describeColor(*run.color));
+        runs.append(std::move(entry));
+    }
+    description.set("attributeRuns", std::move(runs));
+    description.selectorText = whole;
+    // Messages and the console show the first line, shortened: a changelog is long.
+    constexpr size_t kShownBytes = 40;
+    std::string shown = whole.substr(0, whole.find('\n'));
+    bool shortened = shown.size() < whole.size();
+    if (shown.size() > kShownBytes) {
+        size_t cut = kShownBytes;
+        // Cut between characters, not inside one.
+        while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80)
+            --cut;
+        shown.resize(cut);
+        shortened = true;
+    }
+    description.detail = "\"" + shown + (shortened ? "…" : "") + "\"";
+    description.consoleLine = "text: " + nameForDescription(description);
 }

@@ -47,6 +47,8 @@ public:
     void touchesBegan(CGPoint location) override;
     void touchesMoved(CGPoint location) override;
 
+    void describe(UIViewDescription& description) const override;
+
     static constexpr CGFloat kInsetTop = 8;
     static constexpr CGFloat kInsetSide = 5;
 

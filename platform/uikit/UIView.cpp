@@ -2,14 +2,42 @@
 
 #include "platform/render/Painter.h"
 #include "platform/uikit/NSLayoutConstraint.h"
+#include "platform/uikit/UIViewDescription.h"
 #include "platform/uikit/UIWindow.h"
 
 #include <algorithm>
 #include <cassert>
 
 namespace {
+
 bool gNeedsDisplay = true;
+
+const char* attributeName(NSLayoutAttribute attribute)
+{
+    switch (attribute) {
+    case NSLayoutAttributeLeft:
+        return "left";
+    case NSLayoutAttributeRight:
+        return "right";
+    case NSLayoutAttributeTop:
+        return "top";
+    case NSLayoutAttributeBottom:
+        return "bottom";
+    case NSLayoutAttributeLeading:
+        return "leading";
+    case NSLayoutAttributeTrailing:
+        return "trailing";
+    case NSLayoutAttributeWidth:
+        return "width";
+    case NSLayoutAttributeHeight:
+        return "height";
+    case NSLayoutAttributeNotAnAttribute:
+        break;
+    }
+    return "notAnAttribute";
 }
+
+} // namespace
 
 void UIMarkNeedsDisplay()
 {
@@ -212,4 +240,54 @@ void UIView::drawHierarchy(render::Painter& painter)
     if (grouped)
         painter.endGroup(opacity);
     painter.restore();
+}
+
+void UIView::describe(UIViewDescription& description) const
+{
+    description.set("class", className());
+    if (!_identifier.isEmpty())
+        description.set("id", _identifier.utf8());
+    if (auto* controller = viewController())
+        description.set("controller", controller->className());
+    description.set("frame", describeRect(_frame));
+    description.set("hidden", _hidden);
+    description.set("backgroundColor", describeColor(_backgroundColor));
+    if (!_constraints.empty()) {
+        auto list = UIPropertyValue::list();
+        for (auto& constraint : _constraints) {
+            auto* item = constraint->firstItem();
+            UIPropertyValue entry;
+            entry.set("firstItem", item && !item->_identifier.isEmpty() ? UIPropertyValue(item->_identifier.utf8()) : nullptr);
+            entry.set("firstAttribute", attributeName(constraint->firstAttribute()));
+            entry.set("relation", int64_t(constraint->relation()));
+            entry.set("constant", constraint->constant());
+            entry.set("multiplier", constraint->multiplier());
+            list.append(std::move(entry));
+        }
+        description.set("constraints", std::move(list));
+    }
+    if (auto& animations = _layer.addedAnimations(); !animations.empty()) {
+        auto list = UIPropertyValue::list();
+        for (auto& added : animations) {
+            UIPropertyValue entry;
+            entry.set("key", added.key.utf8());
+            entry.set("duration", added.animation->duration());
+            if (auto* transition = dynamic_cast<const CATransition*>(added.animation.get())) {
+                entry.set("type", transition->type().utf8());
+                entry.set("subtype", transition->subtype().utf8());
+            }
+            list.append(std::move(entry));
+        }
+        description.set("layerAnimations", std::move(list));
+    }
+}
+
+std::string UIView::nameForDescription(const UIViewDescription& description) const
+{
+    std::string name = className();
+    if (!_identifier.isEmpty())
+        name += " #" + _identifier.utf8();
+    if (!description.detail.empty())
+        name += " " + description.detail;
+    return name;
 }

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace render {
@@ -15,6 +16,7 @@ class Painter;
 struct RGBA;
 }
 class NSLayoutConstraint;
+class UIViewDescription;
 class UIWindow;
 
 // Whether anything on screen changed since the host last drew a frame. Views mark it; hosts
@@ -88,6 +90,12 @@ public:
     virtual void touchesCancelled() { }
     // Scrolling by the wheel; true when the view scrolled.
     virtual bool scrollBy(CGFloat dy) { return false; }
+
+    // Tells the hosts what this view is: its tree properties, the text a selector finds it by, its
+    // console line. Every view kind adds its own to what its base class describes.
+    virtual void describe(UIViewDescription& description) const;
+    // How messages name the view: its class, its identifier and the detail it describes.
+    std::string nameForDescription(const UIViewDescription& description) const;
 
     // Draws this view and its subviews; the painter's origin is the superview's.
     void drawHierarchy(render::Painter& painter);

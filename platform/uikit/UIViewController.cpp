@@ -32,12 +32,12 @@ void UIViewController::loadView()
 void UIViewController::presentViewController(std::shared_ptr<UIViewController> controller, bool animated,
     std::function<void()> completion)
 {
-    UIApplication::sharedApplication()->presentController(std::move(controller), this, animated, std::move(completion));
+    UIApplication::sharedApplication()->presentationStack().present(std::move(controller), this, animated, std::move(completion));
 }
 
 void UIViewController::dismissViewControllerAnimated(bool animated, std::function<void()> completion)
 {
-    UIApplication::sharedApplication()->dismissController(this, animated, std::move(completion));
+    UIApplication::sharedApplication()->presentationStack().dismiss(this, animated, std::move(completion));
 }
 
 void UIViewController::presentModalViewController(std::shared_ptr<UIViewController> controller, bool animated)
@@ -52,10 +52,10 @@ void UIViewController::dismissModalViewControllerAnimated(bool animated)
 
 UIViewController* UIViewController::presentedViewController() const
 {
-    return UIApplication::sharedApplication()->controllerPresentedBy(this);
+    return UIApplication::sharedApplication()->presentationStack().controllerPresentedBy(this);
 }
 
 UIViewController* UIViewController::presentingViewController() const
 {
-    return UIApplication::sharedApplication()->presenterOf(this);
+    return UIApplication::sharedApplication()->presentationStack().presenterOf(this);
 }

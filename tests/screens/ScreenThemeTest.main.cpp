@@ -28,6 +28,6 @@ TEST(ScreenTheme, AppliedInTheFixedOrder)
     ASSERT_EQ(bar->titleTextAttributes().size(), 1u);
     EXPECT_EQ(*valueForKey<UIColor>(bar->titleTextAttributes(), NSForegroundColorAttributeName), UIColor::whiteColor());
     // The status bar changes with its fade.
-    EXPECT_LT(app.application().statusBarTransition(), 1.0);
+    EXPECT_LT(app.application().statusBar().transition(), 1.0);
 }
 

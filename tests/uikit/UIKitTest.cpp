@@ -209,18 +209,18 @@ TEST_F(UIKitTest, PresentationHoldsTheControllerAndCompletesAfterwards)
     settle();
     EXPECT_EQ(dismissedCompletions, 1);
     EXPECT_TRUE(weak.expired());
-    EXPECT_TRUE(_application->presentations().empty());
+    EXPECT_TRUE(_application->presentationStack().presentations().empty());
 }
 
 TEST_F(UIKitTest, StatusBarStyleFades)
 {
     _application->setStatusBarStyle(UIStatusBarStyleLightContent, true);
     EXPECT_EQ(_application->statusBarStyle(), UIStatusBarStyleLightContent);
-    EXPECT_LT(_application->statusBarTransition(), 1.0);
+    EXPECT_LT(_application->statusBar().transition(), 1.0);
     settle();
-    EXPECT_EQ(_application->statusBarTransition(), 1.0);
+    EXPECT_EQ(_application->statusBar().transition(), 1.0);
     _application->setStatusBarStyle(UIStatusBarStyleBlackOpaque, false);
-    EXPECT_EQ(_application->statusBarTransition(), 1.0);
+    EXPECT_EQ(_application->statusBar().transition(), 1.0);
 }
 
 } // namespace

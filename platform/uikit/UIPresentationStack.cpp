@@ -1,0 +1,155 @@
+#include "platform/uikit/UIPresentationStack.h"
+
+#include "platform/quartzcore/CAAnimationEngine.h"
+#include "platform/render/Painter.h"
+#include "platform/uikit/UIViewController.h"
+
+#include <algorithm>
+#include <cmath>
+
+UIPresentationStack::~UIPresentationStack()
+{
+    *_alive = false;
+}
+
+void UIPresentationStack::present(std::shared_ptr<UIViewController> controller, UIViewController* presenter,
+    bool animated, std::function<void()> completion)
+{
+    if (!controller)
+        return;
+    // Building the view is part of presenting it.
+    controller->view();
+    Presentation presentation;
+    presentation.controller = controller;
+    if (presenter)
+        presentation.presenter = presenter->weakSelf();
+    presentation.progress = animated ? 0 : 1;
+    _presentations.push_back(std::move(presentation));
+    UIMarkNeedsDisplay();
+    auto alive = _alive;
+    auto* target = controller.get();
+    auto setProgress = [this, alive, target](double t) {
+        if (!*alive)
+            return;
+        for (auto& p : _presentations) {
+            if (p.controller.get() == target && !p.dismissing)
+                p.progress = t;
+        }
+        UIMarkNeedsDisplay();
+    };
+    auto finish = [completion = std::move(completion)] {
+        if (completion)
+            completion();
+    };
+    if (animated) {
+        CAAnimationEngine::shared().add(kDuration, setProgress, finish, CAAnimationCurve::EaseOut);
+    } else {
+        // Even without animation the completion comes after the call returns, as the platform's does.
+        CAAnimationEngine::shared().add(0, nullptr, finish);
+    }
+}
+
+void UIPresentationStack::dismiss(UIViewController* controller, bool animated, std::function<void()> completion)
+{
+    // A presenter asked to dismiss dismisses what it presents.
+    auto it = std::find_if(_presentations.begin(), _presentations.end(),
+        [controller](auto& p) { return p.controller.get() == controller && !p.dismissing; });
+    if (it == _presentations.end()) {
+        it = std::find_if(_presentations.begin(), _presentations.end(), [controller](auto& p) {
+            return !p.dismissing && p.presenter.lock().get() == controller;
+        });
+    }
+    if (it == _presentations.end())
+        return;
+    it->dismissing = true;
+    auto held = it->controller;
+    double from = it->progress;
+    auto alive = _alive;
+    auto* target = held.get();
+    auto step = [this, alive, target, from](double t) {
+        if (!*alive)
+            return;
+        for (auto& p : _presentations) {
+            if (p.controller.get() == target)
+                p.progress = from * (1 - t);
+        }
+        UIMarkNeedsDisplay();
+    };
+    // The presentation lets go of the controller when the dismissal has finished; the completion
+    // runs after that.
+    auto finish = [this, alive, target, completion = std::move(completion)] {
+        if (*alive) {
+            std::erase_if(_presentations, [target](auto& p) { return p.controller.get() == target; });
+            UIMarkNeedsDisplay();
+        }
+        if (completion)
+            completion();
+    };
+    CAAnimationEngine::shared().add(animated ? kDuration : 0, step, finish, CAAnimationCurve::EaseOut);
+}
+
+UIViewController* UIPresentationStack::controllerPresentedBy(const UIViewController* presenter) const
+{
+    for (auto& p : _presentations) {
+        if (p.presenter.lock().get() == presenter)
+            return p.controller.get();
+    }
+    return nullptr;
+}
+
+UIViewController* UIPresentationStack::presenterOf(const UIViewController* controller) const
+{
+    for (auto& p : _presentations) {
+        if (p.controller.get() == controller)
+            return static_cast<UIViewController*>(p.presenter.lock().get());
+    }
+    return nullptr;
+}
+
+UIView* UIPresentationStack::topView() const
+{
+    for (auto it = _presentations.rbegin(); it != _presentations.rend(); ++it) {
+        if (!it->dismissing) {
+            if (auto view = it->controller->viewIfLoaded())
+                return view.get();
+        }
+    }
+    return nullptr;
+}
+
+std::optional<UIView*> UIPresentationStack::hitTest(CGPoint screenPoint) const
+{
+    // A screen on its way in or out takes no touches, nor does what lies beneath it.
+    for (auto it = _presentations.rbegin(); it != _presentations.rend(); ++it) {
+        if (it->dismissing || it->progress < 1)
+            return nullptr;
+        auto* view = it->controller->view();
+        if (!view || view->isHidden())
+            continue;
+        CGPoint local { screenPoint.x - view->frame().minX(), screenPoint.y - view->frame().minY() };
+        // A presented screen covers the whole screen: what lies beneath gets nothing.
+        return view->hitTest(local);
+    }
+    return std::nullopt;
+}
+
+void UIPresentationStack::layoutIfNeeded()
+{
+    for (auto& p : _presentations) {
+        if (auto view = p.controller->viewIfLoaded())
+            view->layoutIfNeeded();
+    }
+}
+
+void UIPresentationStack::draw(render::Painter& painter, CGRect screen) const
+{
+    for (auto& p : _presentations) {
+        auto view = p.controller->viewIfLoaded();
+        if (!view || p.progress <= 0)
+            continue;
+        painter.save();
+        painter.translate(0, std::round((1 - p.progress) * screen.size.height * 4) / 4);
+        view->drawHierarchy(painter);
+        painter.restore();
+    }
+}
