@@ -1,0 +1,36 @@
+#pragma once
+
+// The donation button's picture: a 147 x 47 GIF89a with one frame and a 128-colour palette
+// whose index 122 is the transparent colour and the background. Made by
+// resources/tools/MakeDonateButtonImage.cpp; run it again rather than editing this.
+inline constexpr const char* kDonateButtonImageURL = "data:image/gif;base64,"
+    "R0lGODlhkwAvAPZ6ABQoMhw0ePqqKv/deIuEc9eBEy9AbNaAEmZgWv/YeP/kkRSWoPT1+tC0c9aAESc7bZtuvtM1NbuoeOHk"
+    "66jZtP///8Klf+Dp6E1Zcsiq5m5wdE5UZ3t8eiaXTo/GqKrZtnu7mPifJPecIRSXoEpWdDJiy/vYf77CyihayB6MUFJaaG4y"
+    "lo54UeGWJqSGS2BodNWAEuKcL1pdZ1tkc2GvhP27NTKkT+TGeUehcGi9fYrL0Hq7l2mM2eBwcGeL2OalNd9ubuW5RRYwbv/F"
+    "PhItbhoxbP/WdPPUgajTvP7VYp2SdUmicraXT7eMQu2uro6Voe3JdJaWoKCYfO2srNfa4dWAE5OapZCWosyXPbeZy/bJWdGa"
+    "O56krtCZOouIecCgUZeXoHttVcrN1s3N0tzIeEpOYPaYH/nUeKm96XZrV862eMOsf//NV4iHfLKje+KMGfSxM97Dfa2eeMWY"
+    "QrW6w0ZQX6iSYPOiJv/NTc2nUP///3NwaISLl//fhj1KamJkaSH5BAEAAHoALAAAAACTAC8AAAf/gHqCg4SFhoeIiYqLjI2O"
+    "j5CRjAcOB5aXmJmam5ydnp+goaKWDg6SjwcFMUFJRgOvsLGys7S1tre4ubq7RklBMQUHp4oFP0m7yMnKy8y7ST8Fw4Ywb1pG"
+    "rn0K2tvc3d7f4OHi4+Tl5tx9A9dab9KDMC1J8gPn9fb3+PngA/JJLe563rCRZ0SfwYMIE/ZKwqbdsAJ4+g3oQ7GixYsYM1Zs"
+    "86LjCw5SjmgcSbKkyZMn+cnDE00SjBhsYrJBSbMiCSI4cz5YU5NmGxJKegrNKJNNDGGRIBYdevImBjdyvDwgYsAEU5IviHC4"
+    "erUoS0kt8IgVm8CE2bNo06pde/amhrNx/4QQUQKXA4YXXs5q0BBHyYwXbs4eUfLibmATcvwQISHFrAQNGDSoYUu5stoEY8X+"
+    "g3QATuaICUKLHk26tGnRbkfPIPIitIQiOYn4gZJAruKcEspiiD03wU2cfhIQwClXSO7TyJOPTvIZjilUNYZIl47HiPLrplOL"
+    "5iA7wRkDRGbcUANeQ23ZbiSUT6CGiHEoGrqfWa3hTNwiubkbOIO9v2gj001XA1KOHBBdgNK1cs2CDDbo4INGuMUgd34YsQYR"
+    "RUBxjRJEPGCEXEpcEx8GRkDRQANnNLCbAddkxYERHGJwww0N4NQAhDjmeE0SCEo3IGc9BohHUUQWaSSRGxDxR/9RfxAhAxt2"
+    "yCZTHjhpIdcXMQ2nQkx2+CEXTgbE1OQebOzBG052HKnmmngEOR2BjRhYw5x01mnnnXjmWUMZRCBQ51Rh1MAEVXTO4V4Ncs0x"
+    "JwtEbFCDoUKEMYcLhNaAABGBhkFEGS502ukPeoYqap5wTgLHqKiOyqefNfxwaRGgboGTojWkIRuiRNDKqKOM1jHnpQb8SkQa"
+    "NVBaxpxwsMDCqak2iyccpS5ywB3OVlsnn2eyQKcMHYZxKREu4KrrpsW6l0YasAVrqWxNwDEVAi7w6Ye19NZwx3OPvFFvtdji"
+    "9EAZTdT5A7c4FaGtuIuSC8dtDzBKxBbl3joHeDiVAer/vs46BEkBAsDh8ccghyzyyCSXHPIWTTTxg8kgpzzyFi5g8TEWLnTB"
+    "8s04fyxAS5y9IcDPQAct9NBEF2300UgnrfTSTAv9Br4b39H01FRXbfXVSd/BsyQFSI3112CHLbbW7lATwtlop6322my37fbb"
+    "cMct99x0h6CxOwWYUffefPft999rm7E1QAe8YYYIiCeu+OKMN+7445BHLvnklDtuxhuDA6RHKm8YbsbnoIcu+uikl2766ain"
+    "rvrqoHdeQBWaJ1LJKLTXbvvtuF8Cdey89+7778AHL/zwxBdv/PHIJ6/88swbEsDz0EcvPfSFpGD99dhnf30hUXTv/ffgdw9G"
+    "/yELlG/++eiXP0IhE7Tv/vvwu1/ICvTXb//99Tcy/f77D6L9//8bBBjGUIECGvCACKzAGKIwiBGk74HpG0T83EcHOkywfYPA"
+    "nwY1yAj+eZB6ggDgEkAAgiUAcBBRSKAKEchAQQDghTCMoQxlKEH4UYELL6hDHWbABSrEL4MbDCL9Ovi8LwThiEz44PP8pz0k"
+    "HBAJARRECldIxRbqYYZYxGIN2yeGJ6hAh2Cswwb4IIb3AXEFFiCDGi1Avyy48Y1ZyN8ioHfEOioxAEzEngcqwAAkIIEBFfCA"
+    "9lBYQAZMYQqAZAAFKJBINKABkBWwYhYnCcMtnuAKT8ikJjd5hRPIT/8Q9VOjKOmnQjkqgo51DMId83i9C1SABtajQQUuMEgp"
+    "FhAIEYgAECqQgw50IAcV8AEKUOCDAloRgsg03xbbZwUrMNOZE2gm/M4oSjUKcYhzfB4T6phEJbLSegXsgPU6UMBa6mGKucxl"
+    "BWzgSxtUoATDLIExB5HMZC5zAjpsXz7xWYdpgpJ+aVzjNVdAxDtO75spcCUsUyBLWmaPkBXoQS57wEtfApMHw+TBPAVRT2Te"
+    "c58g7acZ/zlQ/DGCAShNqUpXulKE7rGPfwykOafIACc4IZEf+EAjH7lRPZiPihD8qEhD6k89lJSDi2CpUpWK0BQ40YBQnCkV"
+    "q0jP8ungqliJxWpQBQE/ovKzqPXLgFjHSlaymjIRBu1fCP+Hgx3sAAcntOVUVXjMjj5wi1YIo17BCM0JnBECgA2sYAV7VkSk"
+    "9aBrBaBiUyBAAs71gAtsoF0jyNX2naCZmM0sZj2JQZIetbCGPewSCbHYuAowfKj9XiEcONnyse+CsJ3fZ7HZvNra9ra4zS3v"
+    "AgEAOw==";
