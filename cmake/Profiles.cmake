@@ -9,6 +9,11 @@
 set(ZENTROVA_BUNDLE_IDENTIFIER "com.zentrova.app" CACHE STRING
   "Bundle identifier of both programs; it also names the preferences file")
 
+# Where "Donate" on the settings screen leads: the payment service's host and the button identifier
+# of the donation account, https://HOST/cgi-bin/websrc?cmd=_s-xclick&hosted_button_id=ID.
+set(ZENTROVA_DONATION_HOST "www.paypal.com" CACHE STRING "Host of the donation page")
+set(ZENTROVA_DONATION_BUTTON_ID "ZNTRV3DONATE" CACHE STRING "Button identifier of the donation account")
+
 # Sources under the given folders of the checkout, for one profile.
 function(zentrova_profile_sources out name)
   set(files)
@@ -56,6 +61,8 @@ function(zentrova_profile name legacy program)
   list(FILTER app_sources EXCLUDE REGEX "/app/main\\.cpp$")
   add_library(zapp_${name} OBJECT ${app_sources})
   target_link_libraries(zapp_${name} PUBLIC zhost_${name})
+  target_compile_definitions(zapp_${name} PUBLIC ZENTROVA_DONATION_HOST="${ZENTROVA_DONATION_HOST}"
+    ZENTROVA_DONATION_BUTTON_ID="${ZENTROVA_DONATION_BUTTON_ID}")
 
   # The program is linked straight into its bundle folder, build/bin/<program>.app/, and the
   # staging step puts beside it what a run needs; build/bin/<program> points at it.

@@ -53,10 +53,14 @@ void RootViewController::addPowerButton(const PowerButton& row, const std::optio
     button.titleLabel()->setFont(UIFont::systemFontOfSize(kButtonFontSize));
     // The height class is asked anew for every button.
     const ButtonRows& rows = buttonRowsWhenBuilt(currentScreenHeightClass());
-    button.setFrame(CGRectMake(kButtonInset, rows[size_t(row.tag - 1)], root.frame().size.width - 2 * kButtonInset,
-        kButtonHeight));
+    button.setFrame(powerButtonFrame(root.frame().size.width, rows[size_t(row.tag - 1)]));
     root.addSubview(created);
     button.addTarget(this, row.handler, UIControlEventTouchUpInside);
+}
+
+CGRect RootViewController::powerButtonFrame(CGFloat rootWidth, CGFloat y)
+{
+    return CGRectMake(kButtonInset, y, rootWidth - 2 * kButtonInset, kButtonHeight);
 }
 
 void RootViewController::pressPowerButton(NSInteger tag)

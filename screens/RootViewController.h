@@ -9,6 +9,7 @@
 #include "screens/TopAttachedBarPositioning.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 
 // The app's only permanent screen: a bar titled "Zentrova" with "Changelog" and "Settings", and
@@ -80,5 +81,8 @@ private:
     // Makes one power button of this build's type, keeps it in its field, titles, frames and adds
     // it, and registers its handler; the title colour is set first where there is one.
     void addPowerButton(const PowerButton& row, const std::optional<UIColor>& titleColor);
+    static CGRect powerButtonFrame(CGFloat rootWidth, CGFloat y);
+    // Main build: the completion of both presentations.
+    std::function<void()> relayoutWhenPresented();
     void pressPowerButton(NSInteger tag);
 };

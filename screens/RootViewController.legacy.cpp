@@ -1,6 +1,9 @@
 #include "screens/RootViewController.h"
 
+#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/uikit/UIScreen.h"
+#include "screens/ChangelogViewController.h"
+#include "screens/SettingsViewController.h"
 #include "screens/ScreenTheme.h"
 
 void RootViewController::loadView()
@@ -56,10 +59,16 @@ void RootViewController::colorMe()
     view()->setBackgroundColor(Theme::stored().background());
 }
 
+// The legacy screens open full screen with the platform's modal presentation; the presentation
+// holds the only reference, so a screen is freed once dismissed. The root screen never moves.
 void RootViewController::leftButtonPressed()
 {
+    presentModalViewController(ChangelogViewController::create(), true);
 }
 
 void RootViewController::rightButtonPressed()
 {
+    NSNotificationCenter::defaultCenter().addObserver(this, &RootViewController::colorMe,
+        NSUserDefaultsDidChangeNotification, nullptr);
+    presentModalViewController(SettingsViewController::create(), true);
 }

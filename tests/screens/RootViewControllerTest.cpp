@@ -208,15 +208,4 @@ TEST(RootViewController, TouchTracking)
     EXPECT_NE(application.hitTest({ frame.midX(), frame.maxY() }), button);
 }
 
-TEST(RootViewController, BarButtonsDoNothingYet)
-{
-    AppHarness app;
-    auto before = app.tree();
-    app.tap("\"Changelog\"");
-    app.tap("\"Settings\"");
-    EXPECT_EQ(app.tree(), before);
-    EXPECT_TRUE(app.system().calls().empty());
-}
-
-
 } // namespace

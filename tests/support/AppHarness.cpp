@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 void writeStoredPreferences(const std::filesystem::path& root, const std::map<std::string, bool>& values)
 {
     auto file = root / "var/mobile/Library/Preferences" / (std::string(kBundleIdentifier) + ".plist");
@@ -29,6 +31,19 @@ AppHarness::AppHarness(Options options)
 {
     if (!options.preferences.empty())
         writeStoredPreferences(_root.path(), options.preferences);
+    // The device root holds the bundle as the build staged it.
+    std::filesystem::create_directories(changelogPath().parent_path());
+    if (options.changelog)
+        writeChangelog(*options.changelog);
+    else
+        std::filesystem::copy_file(std::filesystem::path(ZENTROVA_BUNDLE_DIR) / "CHANGELOG.txt", changelogPath());
+    start();
+    if (options.launch)
+        launch();
+}
+
+void AppHarness::start()
+{
     HostedApplication::Setup setup;
     setup.device = _device;
     setup.root = _root.path().string();
@@ -37,8 +52,6 @@ AppHarness::AppHarness(Options options)
     _hosted = HostedApplication::make(setup);
     _application = &dynamic_cast<Zentrova3Application&>(_hosted->application());
     _automation = std::make_unique<Automation>(*_application, _device, _out);
-    if (options.launch)
-        launch();
 }
 
 AppHarness::~AppHarness()
@@ -51,6 +64,29 @@ void AppHarness::launch()
 {
     _hosted->launch();
     Automation::settle();
+}
+
+void AppHarness::relaunch()
+{
+    _automation.reset();
+    _hosted.reset();
+    start();
+    launch();
+}
+
+std::filesystem::path AppHarness::changelogPath() const
+{
+    return _root.path() / "Applications/Zentrova.app/CHANGELOG.txt";
+}
+
+void AppHarness::writeChangelog(const std::string& bytes) const
+{
+    std::ofstream(changelogPath(), std::ios::binary | std::ios::trunc) << bytes;
+}
+
+void AppHarness::removeChangelog() const
+{
+    std::filesystem::remove(changelogPath());
 }
 
 RootViewController& AppHarness::root()

@@ -7,6 +7,7 @@
 #include "tests/support/TempDir.h"
 
 #include <map>
+#include <optional>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <memory>
@@ -25,6 +26,9 @@ public:
         std::string device = "iphone-5s";
         std::map<std::string, bool> preferences;
         bool launch = true;
+        // The bytes of the bundle's CHANGELOG.txt; none stages the one the app ships, and a file
+        // can be taken away again with removeChangelog().
+        std::optional<std::string> changelog = std::nullopt;
     };
 
     AppHarness();
@@ -35,6 +39,13 @@ public:
 
     // Delivers the launch message; done by the constructor unless Options::launch is false.
     void launch();
+    // Ends this run of the app and launches it again on the same device root, as a restart does.
+    void relaunch();
+
+    // The changelog file under the device root.
+    std::filesystem::path changelogPath() const;
+    void writeChangelog(const std::string& bytes) const;
+    void removeChangelog() const;
 
     Zentrova3Application& application() { return *_application; }
     HostedApplication& hosted() { return *_hosted; }
@@ -52,6 +63,8 @@ private:
     TempDir _root;
     DeviceProfile _device;
     std::shared_ptr<RecordingSystem> _system;
+    void start();
+
     std::unique_ptr<HostedApplication> _hosted;
     Zentrova3Application* _application = nullptr;
     std::unique_ptr<Automation> _automation;
