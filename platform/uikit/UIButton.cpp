@@ -23,13 +23,6 @@ UIButton::UIButton(UIButtonType type)
     _titleLabel->setLineBreakMode(NSLineBreakByTruncatingMiddle);
 }
 
-UIButton::~UIButton()
-{
-    *_alive = false;
-    if (_fade)
-        CAAnimationEngine::shared().cancel(_fade);
-}
-
 void UIButton::setTitle(const NSString& title, UIControlState forState)
 {
     _titles[forState] = title;
@@ -91,26 +84,15 @@ void UIButton::highlightDidChange()
 {
     if (_buttonType != UIButtonTypeSystem)
         return;
-    if (_fade)
-        CAAnimationEngine::shared().cancel(_fade);
-    _fade = 0;
+    _fade.cancel();
     if (isHighlighted()) {
         _titleOpacity = kPressedOpacity;
         return;
     }
-    auto alive = _alive;
-    _fade = CAAnimationEngine::shared().add(
-        kReleaseFadeDuration,
-        [this, alive](double t) {
-            if (!*alive)
-                return;
-            _titleOpacity = kPressedOpacity + (1 - kPressedOpacity) * t;
-            setNeedsDisplay();
-        },
-        [this, alive] {
-            if (*alive)
-                _fade = 0;
-        });
+    _fade = CAAnimationEngine::shared().add(kReleaseFadeDuration, [this](double t) {
+        _titleOpacity = kPressedOpacity + (1 - kPressedOpacity) * t;
+        setNeedsDisplay();
+    });
 }
 
 void UIButton::drawContent(render::Painter& painter)

@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cmath>
 
-UIPresentationStack::~UIPresentationStack()
+UIPresentationStack::Presentation* UIPresentationStack::find(const UIViewController* controller)
 {
-    *_alive = false;
+    auto it = std::find_if(_presentations.begin(), _presentations.end(),
+        [controller](auto& p) { return p.controller.get() == controller; });
+    return it == _presentations.end() ? nullptr : &*it;
 }
 
 void UIPresentationStack::present(std::shared_ptr<UIViewController> controller, UIViewController* presenter,
@@ -26,27 +28,19 @@ void UIPresentationStack::present(std::shared_ptr<UIViewController> controller, 
     presentation.progress = animated ? 0 : 1;
     _presentations.push_back(std::move(presentation));
     UIMarkNeedsDisplay();
-    auto alive = _alive;
     auto* target = controller.get();
-    auto setProgress = [this, alive, target](double t) {
-        if (!*alive)
-            return;
-        for (auto& p : _presentations) {
-            if (p.controller.get() == target && !p.dismissing)
-                p.progress = t;
-        }
+    auto setProgress = [this, target](double t) {
+        if (auto* p = find(target))
+            p->progress = t;
         UIMarkNeedsDisplay();
     };
     auto finish = [completion = std::move(completion)] {
         if (completion)
             completion();
     };
-    if (animated) {
-        CAAnimationEngine::shared().add(kDuration, setProgress, finish, CAAnimationCurve::EaseOut);
-    } else {
-        // Even without animation the completion comes after the call returns, as the platform's does.
-        CAAnimationEngine::shared().add(0, nullptr, finish);
-    }
+    // Even without animation the completion comes after the call returns, as the platform's does.
+    find(target)->animation
+        = CAAnimationEngine::shared().add(animated ? kDuration : 0, setProgress, finish, CAAnimationCurve::EaseOut);
 }
 
 void UIPresentationStack::dismiss(UIViewController* controller, bool animated, std::function<void()> completion)
@@ -55,37 +49,29 @@ void UIPresentationStack::dismiss(UIViewController* controller, bool animated, s
     auto it = std::find_if(_presentations.begin(), _presentations.end(),
         [controller](auto& p) { return p.controller.get() == controller && !p.dismissing; });
     if (it == _presentations.end()) {
-        it = std::find_if(_presentations.begin(), _presentations.end(), [controller](auto& p) {
-            return !p.dismissing && p.presenter.lock().get() == controller;
-        });
+        it = std::find_if(_presentations.begin(), _presentations.end(),
+            [controller](auto& p) { return !p.dismissing && p.presenter.lock().get() == controller; });
     }
     if (it == _presentations.end())
         return;
     it->dismissing = true;
-    auto held = it->controller;
     double from = it->progress;
-    auto alive = _alive;
-    auto* target = held.get();
-    auto step = [this, alive, target, from](double t) {
-        if (!*alive)
-            return;
-        for (auto& p : _presentations) {
-            if (p.controller.get() == target)
-                p.progress = from * (1 - t);
-        }
+    auto* target = it->controller.get();
+    auto step = [this, target, from](double t) {
+        if (auto* p = find(target))
+            p->progress = from * (1 - t);
         UIMarkNeedsDisplay();
     };
     // The presentation lets go of the controller when the dismissal has finished; the completion
     // runs after that.
-    auto finish = [this, alive, target, completion = std::move(completion)] {
-        if (*alive) {
-            std::erase_if(_presentations, [target](auto& p) { return p.controller.get() == target; });
-            UIMarkNeedsDisplay();
-        }
+    auto finish = [this, target, completion = std::move(completion)] {
+        // Erasing ends the presentation's handle of this very animation, which has already run out.
+        std::erase_if(_presentations, [target](auto& p) { return p.controller.get() == target; });
+        UIMarkNeedsDisplay();
         if (completion)
             completion();
     };
-    CAAnimationEngine::shared().add(animated ? kDuration : 0, step, finish, CAAnimationCurve::EaseOut);
+    it->animation = CAAnimationEngine::shared().add(animated ? kDuration : 0, step, finish, CAAnimationCurve::EaseOut);
 }
 
 UIViewController* UIPresentationStack::controllerPresentedBy(const UIViewController* presenter) const

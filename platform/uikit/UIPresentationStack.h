@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/foundation/NSObject.h"
+#include "platform/quartzcore/CAAnimationHandle.h"
 #include "platform/uikit/CGGeometry.h"
 
 #include <functional>
@@ -27,10 +28,11 @@ public:
         // 0 off screen, 1 fully on screen.
         double progress = 0;
         bool dismissing = false;
+        // The slide in or out; the presentation's own callbacks stop with it.
+        CAAnimationHandle animation;
     };
 
     UIPresentationStack() = default;
-    ~UIPresentationStack();
     UIPresentationStack(const UIPresentationStack&) = delete;
     UIPresentationStack& operator=(const UIPresentationStack&) = delete;
 
@@ -54,6 +56,7 @@ public:
     void draw(render::Painter& painter, CGRect screen) const;
 
 private:
+    Presentation* find(const UIViewController* controller);
+
     std::vector<Presentation> _presentations;
-    std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };
