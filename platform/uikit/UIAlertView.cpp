@@ -1,7 +1,7 @@
 #include "platform/uikit/UIAlertView.h"
 
 #include "platform/foundation/NSRunLoop.h"
-#include "platform/render/Painter.h"
+#include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
 

@@ -1,6 +1,6 @@
 #include "platform/uikit/UIButton.h"
 
-#include "platform/render/Painter.h"
+#include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UIViewDescription.h"
 
 namespace {

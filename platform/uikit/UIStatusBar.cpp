@@ -1,6 +1,6 @@
 #include "platform/uikit/UIStatusBar.h"
 
-#include "platform/render/Painter.h"
+#include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIScreen.h"
