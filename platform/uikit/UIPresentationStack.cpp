@@ -1,5 +1,7 @@
 #include "platform/uikit/UIPresentationStack.h"
 
+#include "platform/foundation/NSLog.h"
+#include "platform/foundation/NSRunLoop.h"
 #include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/render/Painter.h"
 #include "platform/uikit/UIViewController.h"
@@ -19,6 +21,22 @@ void UIPresentationStack::present(std::shared_ptr<UIViewController> controller, 
 {
     if (!controller)
         return;
+    // One screen moves at a time, and a controller presents one screen at most; a refused
+    // controller is let go and its completion never runs.
+    if (isTransitioning()) {
+        NSLog("Warning: Attempt to present " + NSLogDescription(controller.get()) + " on " + NSLogDescription(presenter)
+            + " while a presentation is in progress!");
+        return;
+    }
+    if (auto* presented = controllerPresentedBy(presenter)) {
+        NSLog("Warning: Attempt to present " + NSLogDescription(controller.get()) + " on " + NSLogDescription(presenter)
+            + " which is already presenting " + NSLogDescription(presented));
+        return;
+    }
+    if (find(controller.get())) {
+        NSLog("Warning: Attempt to present " + NSLogDescription(controller.get()) + ", which is already presented");
+        return;
+    }
     // Building the view is part of presenting it.
     controller->view();
     Presentation presentation;
@@ -34,9 +52,10 @@ void UIPresentationStack::present(std::shared_ptr<UIViewController> controller, 
             p->progress = t;
         UIMarkNeedsDisplay();
     };
-    auto finish = [completion = std::move(completion)] {
+    // The completion runs on the main queue once the screen is in place.
+    auto finish = [completion = std::move(completion)]() mutable {
         if (completion)
-            completion();
+            dispatchOnMainQueue(std::move(completion));
     };
     // Even without animation the completion comes after the call returns, as the platform's does.
     find(target)->animation
@@ -45,6 +64,11 @@ void UIPresentationStack::present(std::shared_ptr<UIViewController> controller, 
 
 void UIPresentationStack::dismiss(UIViewController* controller, bool animated, std::function<void()> completion)
 {
+    if (isTransitioning()) {
+        NSLog("Warning: Attempt to dismiss from view controller " + NSLogDescription(controller)
+            + " while a presentation or dismiss is in progress!");
+        return;
+    }
     // A presenter asked to dismiss dismisses what it presents.
     auto it = std::find_if(_presentations.begin(), _presentations.end(),
         [controller](auto& p) { return p.controller.get() == controller && !p.dismissing; });
@@ -63,19 +87,26 @@ void UIPresentationStack::dismiss(UIViewController* controller, bool animated, s
         UIMarkNeedsDisplay();
     };
     // The presentation lets go of the controller when the dismissal has finished; the completion
-    // runs after that.
-    auto finish = [this, target, completion = std::move(completion)] {
+    // runs after that, on the main queue, and holds what it captured until it has run.
+    auto finish = [this, target, completion = std::move(completion)]() mutable {
         // Erasing ends the presentation's handle of this very animation, which has already run out.
         std::erase_if(_presentations, [target](auto& p) { return p.controller.get() == target; });
         UIMarkNeedsDisplay();
         if (completion)
-            completion();
+            dispatchOnMainQueue(std::move(completion));
     };
     it->animation = CAAnimationEngine::shared().add(animated ? kDuration : 0, step, finish, CAAnimationCurve::EaseOut);
 }
 
+bool UIPresentationStack::isTransitioning() const
+{
+    return std::any_of(_presentations.begin(), _presentations.end(), [](auto& p) { return p.animation.isRunning(); });
+}
+
 UIViewController* UIPresentationStack::controllerPresentedBy(const UIViewController* presenter) const
 {
+    if (!presenter)
+        return nullptr;
     for (auto& p : _presentations) {
         if (p.presenter.lock().get() == presenter)
             return p.controller.get();

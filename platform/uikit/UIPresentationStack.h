@@ -16,8 +16,11 @@ class Painter;
 }
 
 // The screens presented over the key window, lowest first. A presentation holds its controller;
-// the presenter is only named, never held. Screens slide up from the bottom edge as they are
-// presented and down again as they are dismissed.
+// the presenter is only named, never held, and its view stays in the window beneath. Screens
+// slide up from the bottom edge as they are presented and down again as they are dismissed, one
+// at a time: while one moves, presenting or dismissing another is refused with a warning, as is
+// presenting from a controller that already presents one. Completions run once, on the main
+// queue, after the slide has finished.
 class UIPresentationStack {
 public:
     static constexpr double kDuration = 0.4;
@@ -41,6 +44,8 @@ public:
     void dismiss(UIViewController* controller, bool animated, std::function<void()> completion);
 
     const std::vector<Presentation>& presentations() const { return _presentations; }
+    // Whether a screen is sliding in or out.
+    bool isTransitioning() const;
     UIViewController* controllerPresentedBy(const UIViewController* presenter) const;
     UIViewController* presenterOf(const UIViewController* controller) const;
     // The view of the topmost screen that is not on its way out, if any.
