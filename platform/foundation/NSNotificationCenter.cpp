@@ -11,8 +11,8 @@ NSNotificationCenter& NSNotificationCenter::defaultCenter()
     return center;
 }
 
-void NSNotificationCenter::addRegistration(
-    std::weak_ptr<NSObject> observer, std::function<void(NSObject&)> call, const NSString& name, const NSObject* object)
+void NSNotificationCenter::addRegistration(std::weak_ptr<NSObject> observer, std::function<void(NSObject&)> call,
+    std::string selector, const NSString& name, const NSObject* object)
 {
     auto target = observer.lock();
     assert(target && "an observer must be alive when it registers");
@@ -23,7 +23,7 @@ void NSNotificationCenter::addRegistration(
     // Posting leaves the list alone: it only reads a copy.
     std::erase_if(_registrations, [](const Registration& registration) { return registration.observer.expired(); });
 
-    _registrations.push_back({ std::move(observer), target.get(), std::move(call), name, object });
+    _registrations.push_back({ std::move(observer), target.get(), std::move(call), std::move(selector), name, object });
 }
 
 void NSNotificationCenter::postNotificationName(const NSString& name, const NSObject* object)
@@ -48,4 +48,14 @@ size_t NSNotificationCenter::registrationCount(const NSObject* observer) const
 {
     return static_cast<size_t>(std::count_if(_registrations.begin(), _registrations.end(),
         [observer](const Registration& registration) { return registration.observerAddress == observer; }));
+}
+
+std::vector<NSNotificationCenter::RegistrationDescription> NSNotificationCenter::registrations() const
+{
+    std::vector<RegistrationDescription> described;
+    for (const auto& registration : _registrations) {
+        if (auto observer = registration.observer.lock())
+            described.push_back({ registration.name, observer->className(), registration.selector });
+    }
+    return described;
 }

@@ -1,5 +1,6 @@
 #include "platform/host/TreeDump.h"
 
+#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
@@ -97,5 +98,11 @@ json dumpApplicationTree(UIApplication& application, const DeviceProfile& device
             { "cancelButtonIndex", static_cast<int64_t>(alert->cancelButtonIndex()) }, { "tag", static_cast<int64_t>(alert->tag()) } });
     }
     tree["alerts"] = alerts;
+    json observers = json::array();
+    for (auto& registration : NSNotificationCenter::defaultCenter().registrations()) {
+        observers.push_back({ { "name", registration.name.utf8() }, { "observer", registration.observerClass },
+            { "selector", registration.selector } });
+    }
+    tree["notificationObservers"] = observers;
     return tree;
 }

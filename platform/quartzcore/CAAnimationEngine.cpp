@@ -22,7 +22,7 @@ double CAAnimationEngine::ease(CAAnimationCurve curve, double t)
     return t;
 }
 
-CAAnimationEngine::AnimationID CAAnimationEngine::add(double duration, std::function<void(double)> step,
+CAAnimationHandle CAAnimationEngine::add(double duration, std::function<void(double)> step,
     std::function<void()> completion, CAAnimationCurve curve)
 {
     Animation animation;
@@ -35,16 +35,50 @@ CAAnimationEngine::AnimationID CAAnimationEngine::add(double duration, std::func
     if (animation.step)
         animation.step(duration <= 0 ? 1.0 : 0.0);
     _animations.push_back(std::move(animation));
-    return _animations.back().id;
+    return CAAnimationHandle(_animations.back().id);
+}
+
+bool CAAnimationEngine::isRunning(AnimationID id) const
+{
+    return std::any_of(_animations.begin(), _animations.end(), [id](const Animation& a) { return a.id == id; });
+}
+
+CAAnimationHandle& CAAnimationHandle::operator=(CAAnimationHandle&& other) noexcept
+{
+    if (this != &other) {
+        cancel();
+        _id = other._id;
+        other._id = 0;
+    }
+    return *this;
+}
+
+bool CAAnimationHandle::isRunning() const
+{
+    return _id && CAAnimationEngine::shared().isRunning(_id);
+}
+
+void CAAnimationHandle::cancel()
+{
+    if (_id)
+        CAAnimationEngine::shared().cancel(_id);
+    _id = 0;
 }
 
 void CAAnimationEngine::cancel(AnimationID id)
 {
-    std::erase_if(_animations, [id](const Animation& a) { return a.id == id; });
+    auto it = std::find_if(_animations.begin(), _animations.end(), [id](const Animation& a) { return a.id == id; });
+    if (it == _animations.end())
+        return;
+    // The callbacks may hold the last reference to an owner that cancels its own animations as it
+    // goes, so they are destroyed only once the list is consistent again.
+    Animation cancelled = std::move(*it);
+    _animations.erase(it);
 }
 
 void CAAnimationEngine::reset()
 {
+    auto forgotten = std::move(_animations);
     _animations.clear();
     _now = 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstdint>
+#include "platform/quartzcore/CAAnimationHandle.h"
+
 #include <functional>
 #include <vector>
 
@@ -16,10 +17,12 @@ enum class CAAnimationCurve {
 // real time, a frame at a time.
 //
 // An animation is a step function called with its eased progress in [0, 1] and a completion
-// called once after the final step. Steps and completions may start further animations.
+// called once after the final step. Steps and completions may start further animations. The
+// handle that starting an animation returns is its owner: the animation runs as long as the handle
+// exists.
 class CAAnimationEngine {
 public:
-    using AnimationID = uint64_t;
+    using AnimationID = CAAnimationHandle::AnimationID;
 
     static CAAnimationEngine& shared();
 
@@ -30,15 +33,18 @@ public:
     void finishAll();
     bool isAnimating() const { return !_animations.empty(); }
 
-    AnimationID add(double duration, std::function<void(double)> step, std::function<void()> completion = { },
-        CAAnimationCurve curve = CAAnimationCurve::EaseInOut);
-    // Stops an animation where it is; its completion does not run.
-    void cancel(AnimationID id);
+    [[nodiscard]] CAAnimationHandle add(double duration, std::function<void(double)> step,
+        std::function<void()> completion = { }, CAAnimationCurve curve = CAAnimationCurve::EaseInOut);
     // Forgets every animation without completing it and starts the clock again at 0; a test
     // harness uses it between cases.
     void reset();
 
 private:
+    friend class CAAnimationHandle;
+
+    void cancel(AnimationID id);
+    bool isRunning(AnimationID id) const;
+
     struct Animation {
         AnimationID id = 0;
         double start = 0;

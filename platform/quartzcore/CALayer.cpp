@@ -6,41 +6,27 @@ const NSString kCATransitionReveal = "reveal";
 const NSString kCATransitionFromLeft = "fromLeft";
 const NSString kCATransitionFromRight = "fromRight";
 
-CALayer::~CALayer()
-{
-    *_alive = false;
-    for (auto& [key, running] : _running)
-        CAAnimationEngine::shared().cancel(running.id);
-}
-
 void CALayer::addAnimation(std::shared_ptr<CAAnimation> animation, const NSString& forKey)
 {
     if (!animation)
         return;
-    if (auto it = _running.find(forKey); it != _running.end()) {
-        CAAnimationEngine::shared().cancel(it->second.id);
-        _running.erase(it);
-    }
+    // Replacing the running entry cancels the animation that ran under the key.
+    _running.erase(forKey);
     _added.push_back({ forKey, animation });
     bool isTransition = dynamic_cast<CATransition*>(animation.get()) != nullptr;
-    // The engine may outlive the layer's interest in a step; the shared flag keeps the callbacks
-    // from touching a destroyed layer.
-    auto alive = _alive;
-    auto id = CAAnimationEngine::shared().add(
+    auto handle = CAAnimationEngine::shared().add(
         animation->duration(),
-        [this, alive, isTransition](double t) {
-            if (*alive && isTransition)
+        [this, isTransition](double t) {
+            if (isTransition)
                 _transitionProgress = t;
         },
-        [this, alive, forKey, isTransition] {
-            if (!*alive)
-                return;
+        [this, forKey, isTransition] {
             _running.erase(forKey);
             if (isTransition)
                 _transitionProgress = 1;
         },
         CAAnimationCurve::EaseInOut);
-    _running[forKey] = { std::move(animation), id };
+    _running[forKey] = { std::move(animation), std::move(handle) };
 }
 
 std::shared_ptr<CAAnimation> CALayer::animationForKey(const NSString& key) const

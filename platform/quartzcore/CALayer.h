@@ -13,7 +13,6 @@
 class CALayer {
 public:
     CALayer() = default;
-    ~CALayer();
     CALayer(const CALayer&) = delete;
     CALayer& operator=(const CALayer&) = delete;
 
@@ -36,10 +35,9 @@ public:
 private:
     struct Running {
         std::shared_ptr<CAAnimation> animation;
-        CAAnimationEngine::AnimationID id = 0;
+        CAAnimationHandle handle;
     };
     std::map<NSString, Running> _running;
     std::vector<AddedAnimation> _added;
     double _transitionProgress = 1;
-    std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };

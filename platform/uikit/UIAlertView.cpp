@@ -1,7 +1,7 @@
 #include "platform/uikit/UIAlertView.h"
 
 #include "platform/foundation/NSRunLoop.h"
-#include "platform/render/Painter.h"
+#include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
 
@@ -124,13 +124,6 @@ UIAlertView::UIAlertView()
 {
 }
 
-UIAlertView::~UIAlertView()
-{
-    *_alive = false;
-    if (_animation)
-        CAAnimationEngine::shared().cancel(_animation);
-}
-
 NSString UIAlertView::buttonTitleAtIndex(NSInteger index) const
 {
     if (index < 0 || index >= numberOfButtons())
@@ -197,24 +190,13 @@ void UIAlertView::layoutForScreen(CGRect screenBounds)
 
 void UIAlertView::animateVisibility(double from, double to, std::function<void()> completion)
 {
-    if (_animation)
-        CAAnimationEngine::shared().cancel(_animation);
-    auto alive = _alive;
     _animation = CAAnimationEngine::shared().add(
         kAppearDuration,
-        [this, alive, from, to](double t) {
-            if (!*alive)
-                return;
+        [this, from, to](double t) {
             _presence = from + (to - from) * t;
             UIMarkNeedsDisplay();
         },
-        [this, alive, completion = std::move(completion)] {
-            if (*alive)
-                _animation = 0;
-            if (completion)
-                completion();
-        },
-        CAAnimationCurve::EaseOut);
+        std::move(completion), CAAnimationCurve::EaseOut);
 }
 
 void UIAlertView::show()

@@ -32,7 +32,6 @@ public:
     static std::shared_ptr<UIAlertView> initWithTitle(const NSString& title, const NSString& message,
         UIAlertViewDelegate* delegate, const std::optional<NSString>& cancelButtonTitle,
         const std::vector<NSString>& otherButtonTitles);
-    ~UIAlertView() override;
 
     const NSString& title() const { return _title; }
     const NSString& message() const { return _message; }
@@ -72,11 +71,10 @@ private:
     // 0 hidden, 1 fully shown; whether it is appearing or leaving.
     double _presence = 0;
     bool _appearing = true;
-    CAAnimationEngine::AnimationID _animation = 0;
+    CAAnimationHandle _animation;
 
     std::shared_ptr<UIView> _panel;
     std::shared_ptr<UILabel> _titleLabel;
     std::shared_ptr<UILabel> _messageLabel;
     std::vector<std::shared_ptr<UIButton>> _buttons;
-    std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };

@@ -1,6 +1,6 @@
 #include "platform/uikit/UIButton.h"
 
-#include "platform/render/Painter.h"
+#include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UIViewDescription.h"
 
 namespace {
@@ -21,13 +21,6 @@ UIButton::UIButton(UIButtonType type)
     _titleLabel->setFont(UIFont::systemFontOfSize(type == UIButtonTypeSystem ? 15 : 18));
     _titleLabel->setTextAlignment(NSTextAlignmentCenter);
     _titleLabel->setLineBreakMode(NSLineBreakByTruncatingMiddle);
-}
-
-UIButton::~UIButton()
-{
-    *_alive = false;
-    if (_fade)
-        CAAnimationEngine::shared().cancel(_fade);
 }
 
 void UIButton::setTitle(const NSString& title, UIControlState forState)
@@ -91,26 +84,15 @@ void UIButton::highlightDidChange()
 {
     if (_buttonType != UIButtonTypeSystem)
         return;
-    if (_fade)
-        CAAnimationEngine::shared().cancel(_fade);
-    _fade = 0;
+    _fade.cancel();
     if (isHighlighted()) {
         _titleOpacity = kPressedOpacity;
         return;
     }
-    auto alive = _alive;
-    _fade = CAAnimationEngine::shared().add(
-        kReleaseFadeDuration,
-        [this, alive](double t) {
-            if (!*alive)
-                return;
-            _titleOpacity = kPressedOpacity + (1 - kPressedOpacity) * t;
-            setNeedsDisplay();
-        },
-        [this, alive] {
-            if (*alive)
-                _fade = 0;
-        });
+    _fade = CAAnimationEngine::shared().add(kReleaseFadeDuration, [this](double t) {
+        _titleOpacity = kPressedOpacity + (1 - kPressedOpacity) * t;
+        setNeedsDisplay();
+    });
 }
 
 void UIButton::drawContent(render::Painter& painter)

@@ -38,8 +38,6 @@ public:
     UIColor currentTitleColor() const;
     double titleOpacity() const { return _titleOpacity; }
 
-    ~UIButton() override;
-
     void describe(UIViewDescription& description) const override;
 
 protected:
@@ -57,6 +55,5 @@ private:
     std::shared_ptr<UILabel> _titleLabel;
     // The title's opacity: 0.2 while pressed, fading back to 1 after release.
     double _titleOpacity = 1;
-    CAAnimationEngine::AnimationID _fade = 0;
-    std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
+    CAAnimationHandle _fade;
 };

@@ -1,7 +1,7 @@
 #include "platform/uikit/UILabel.h"
 
-#include "platform/render/Painter.h"
 #include "platform/uikit/UIControl.h"
+#include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UIViewDescription.h"
 
 render::Font toRenderFont(const UIFont& font)
@@ -27,6 +27,35 @@ render::TextAlignment toRenderAlignment(NSTextAlignment alignment)
     }
     return render::TextAlignment::Left;
 }
+
+namespace {
+
+render::TextStyle textStyle(const UILabel& label, const UIColor& color)
+{
+    render::TextStyle style;
+    style.font = toRenderFont(label.font());
+    style.color = toRGBA(color);
+    style.alignment = toRenderAlignment(label.textAlignment());
+    switch (label.lineBreakMode()) {
+    case NSLineBreakByWordWrapping:
+        style.lineBreak = render::LineBreak::WordWrap;
+        break;
+    case NSLineBreakByClipping:
+        style.lineBreak = render::LineBreak::SingleLineClip;
+        break;
+    case NSLineBreakByTruncatingMiddle:
+        style.lineBreak = render::LineBreak::SingleLineTruncateMiddle;
+        break;
+    case NSLineBreakByTruncatingTail:
+        style.lineBreak = render::LineBreak::SingleLineTruncateTail;
+        break;
+    }
+    if (label.numberOfLines() == 0)
+        style.lineBreak = render::LineBreak::WordWrap;
+    return style;
+}
+
+} // namespace
 
 std::shared_ptr<UILabel> UILabel::create(CGRect frame)
 {
@@ -63,31 +92,6 @@ void UILabel::setLineBreakMode(NSLineBreakMode mode)
     setNeedsDisplay();
 }
 
-render::TextStyle UILabel::textStyle(const UIColor& color) const
-{
-    render::TextStyle style;
-    style.font = toRenderFont(_font);
-    style.color = toRGBA(color);
-    style.alignment = toRenderAlignment(_textAlignment);
-    switch (_lineBreakMode) {
-    case NSLineBreakByWordWrapping:
-        style.lineBreak = render::LineBreak::WordWrap;
-        break;
-    case NSLineBreakByClipping:
-        style.lineBreak = render::LineBreak::SingleLineClip;
-        break;
-    case NSLineBreakByTruncatingMiddle:
-        style.lineBreak = render::LineBreak::SingleLineTruncateMiddle;
-        break;
-    case NSLineBreakByTruncatingTail:
-        style.lineBreak = render::LineBreak::SingleLineTruncateTail;
-        break;
-    }
-    if (_numberOfLines == 0)
-        style.lineBreak = render::LineBreak::WordWrap;
-    return style;
-}
-
 void UILabel::setNumberOfLines(NSInteger lines)
 {
     _numberOfLines = lines;
@@ -96,7 +100,7 @@ void UILabel::setNumberOfLines(NSInteger lines)
 
 CGSize UILabel::sizeThatFits(CGFloat width) const
 {
-    auto size = render::measureText(_text.utf8(), textStyle(_textColor), _numberOfLines == 0 ? width : -1);
+    auto size = render::measureText(_text.utf8(), textStyle(*this, _textColor), _numberOfLines == 0 ? width : -1);
     return { CGFloat(size.width), CGFloat(size.height) };
 }
 
@@ -104,7 +108,7 @@ void UILabel::drawText(render::Painter& painter, const NSString& text, CGRect re
 {
     if (text.isEmpty())
         return;
-    auto style = textStyle(color);
+    auto style = textStyle(*this, color);
     painter.drawText(text.utf8(), { rect.origin.x, rect.origin.y, rect.size.width, rect.size.height }, style);
 }
 

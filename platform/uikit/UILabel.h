@@ -4,8 +4,6 @@
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UIView.h"
 
-#include "platform/render/Painter.h"
-
 enum NSTextAlignment : NSInteger {
     NSTextAlignmentLeft = 0,
     NSTextAlignmentCenter = 1,
@@ -57,8 +55,6 @@ protected:
     void drawContent(render::Painter& painter) override;
 
 private:
-    render::TextStyle textStyle(const UIColor& color) const;
-
     NSString _text;
     UIFont _font = UIFont::systemFontOfSize(17);
     UIColor _textColor = UIColor::blackColor();
@@ -66,6 +62,3 @@ private:
     NSLineBreakMode _lineBreakMode = NSLineBreakByTruncatingTail;
     NSInteger _numberOfLines = 1;
 };
-
-render::Font toRenderFont(const UIFont& font);
-render::TextAlignment toRenderAlignment(NSTextAlignment alignment);

@@ -1,6 +1,6 @@
 #include "platform/uikit/UINavigationBar.h"
 
-#include "platform/render/Painter.h"
+#include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIViewDescription.h"
 

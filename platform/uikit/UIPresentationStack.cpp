@@ -1,5 +1,7 @@
 #include "platform/uikit/UIPresentationStack.h"
 
+#include "platform/foundation/NSLog.h"
+#include "platform/foundation/NSRunLoop.h"
 #include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/render/Painter.h"
 #include "platform/uikit/UIViewController.h"
@@ -7,9 +9,11 @@
 #include <algorithm>
 #include <cmath>
 
-UIPresentationStack::~UIPresentationStack()
+UIPresentationStack::Presentation* UIPresentationStack::find(const UIViewController* controller)
 {
-    *_alive = false;
+    auto it = std::find_if(_presentations.begin(), _presentations.end(),
+        [controller](auto& p) { return p.controller.get() == controller; });
+    return it == _presentations.end() ? nullptr : &*it;
 }
 
 void UIPresentationStack::present(std::shared_ptr<UIViewController> controller, UIViewController* presenter,
@@ -17,6 +21,22 @@ void UIPresentationStack::present(std::shared_ptr<UIViewController> controller, 
 {
     if (!controller)
         return;
+    // One screen moves at a time, and a controller presents one screen at most; a refused
+    // controller is let go and its completion never runs.
+    if (isTransitioning()) {
+        NSLog("Warning: Attempt to present " + NSLogDescription(controller.get()) + " on " + NSLogDescription(presenter)
+            + " while a presentation is in progress!");
+        return;
+    }
+    if (auto* presented = controllerPresentedBy(presenter)) {
+        NSLog("Warning: Attempt to present " + NSLogDescription(controller.get()) + " on " + NSLogDescription(presenter)
+            + " which is already presenting " + NSLogDescription(presented));
+        return;
+    }
+    if (find(controller.get())) {
+        NSLog("Warning: Attempt to present " + NSLogDescription(controller.get()) + ", which is already presented");
+        return;
+    }
     // Building the view is part of presenting it.
     controller->view();
     Presentation presentation;
@@ -26,70 +46,67 @@ void UIPresentationStack::present(std::shared_ptr<UIViewController> controller, 
     presentation.progress = animated ? 0 : 1;
     _presentations.push_back(std::move(presentation));
     UIMarkNeedsDisplay();
-    auto alive = _alive;
     auto* target = controller.get();
-    auto setProgress = [this, alive, target](double t) {
-        if (!*alive)
-            return;
-        for (auto& p : _presentations) {
-            if (p.controller.get() == target && !p.dismissing)
-                p.progress = t;
-        }
+    auto setProgress = [this, target](double t) {
+        if (auto* p = find(target))
+            p->progress = t;
         UIMarkNeedsDisplay();
     };
-    auto finish = [completion = std::move(completion)] {
+    // The completion runs on the main queue once the screen is in place.
+    auto finish = [completion = std::move(completion)]() mutable {
         if (completion)
-            completion();
+            dispatchOnMainQueue(std::move(completion));
     };
-    if (animated) {
-        CAAnimationEngine::shared().add(kDuration, setProgress, finish, CAAnimationCurve::EaseOut);
-    } else {
-        // Even without animation the completion comes after the call returns, as the platform's does.
-        CAAnimationEngine::shared().add(0, nullptr, finish);
-    }
+    // Even without animation the completion comes after the call returns, as the platform's does.
+    find(target)->animation
+        = CAAnimationEngine::shared().add(animated ? kDuration : 0, setProgress, finish, CAAnimationCurve::EaseOut);
 }
 
 void UIPresentationStack::dismiss(UIViewController* controller, bool animated, std::function<void()> completion)
 {
+    if (isTransitioning()) {
+        NSLog("Warning: Attempt to dismiss from view controller " + NSLogDescription(controller)
+            + " while a presentation or dismiss is in progress!");
+        return;
+    }
     // A presenter asked to dismiss dismisses what it presents.
     auto it = std::find_if(_presentations.begin(), _presentations.end(),
         [controller](auto& p) { return p.controller.get() == controller && !p.dismissing; });
     if (it == _presentations.end()) {
-        it = std::find_if(_presentations.begin(), _presentations.end(), [controller](auto& p) {
-            return !p.dismissing && p.presenter.lock().get() == controller;
-        });
+        it = std::find_if(_presentations.begin(), _presentations.end(),
+            [controller](auto& p) { return !p.dismissing && p.presenter.lock().get() == controller; });
     }
     if (it == _presentations.end())
         return;
     it->dismissing = true;
-    auto held = it->controller;
     double from = it->progress;
-    auto alive = _alive;
-    auto* target = held.get();
-    auto step = [this, alive, target, from](double t) {
-        if (!*alive)
-            return;
-        for (auto& p : _presentations) {
-            if (p.controller.get() == target)
-                p.progress = from * (1 - t);
-        }
+    auto* target = it->controller.get();
+    auto step = [this, target, from](double t) {
+        if (auto* p = find(target))
+            p->progress = from * (1 - t);
         UIMarkNeedsDisplay();
     };
     // The presentation lets go of the controller when the dismissal has finished; the completion
-    // runs after that.
-    auto finish = [this, alive, target, completion = std::move(completion)] {
-        if (*alive) {
-            std::erase_if(_presentations, [target](auto& p) { return p.controller.get() == target; });
-            UIMarkNeedsDisplay();
-        }
+    // runs after that, on the main queue, and holds what it captured until it has run.
+    auto finish = [this, target, completion = std::move(completion)]() mutable {
+        // Erasing ends the presentation's handle of this very animation, which has already run out.
+        std::erase_if(_presentations, [target](auto& p) { return p.controller.get() == target; });
+        UIMarkNeedsDisplay();
         if (completion)
-            completion();
+            dispatchOnMainQueue(std::move(completion));
     };
-    CAAnimationEngine::shared().add(animated ? kDuration : 0, step, finish, CAAnimationCurve::EaseOut);
+    it->animation = CAAnimationEngine::shared().add(animated ? kDuration : 0, step, finish, CAAnimationCurve::EaseOut);
+}
+
+bool UIPresentationStack::isTransitioning() const
+{
+    return std::any_of(_presentations.begin(), _presentations.end(), [](auto& p) { return p.animation.isRunning(); });
 }
 
 UIViewController* UIPresentationStack::controllerPresentedBy(const UIViewController* presenter) const
 {
+    if (!presenter)
+        return nullptr;
     for (auto& p : _presentations) {
         if (p.presenter.lock().get() == presenter)
             return p.controller.get();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/foundation/NSObject.h"
+#include "platform/quartzcore/CAAnimationHandle.h"
 #include "platform/uikit/CGGeometry.h"
 
 #include <functional>
@@ -15,8 +16,11 @@ class Painter;
 }
 
 // The screens presented over the key window, lowest first. A presentation holds its controller;
-// the presenter is only named, never held. Screens slide up from the bottom edge as they are
-// presented and down again as they are dismissed.
+// the presenter is only named, never held, and its view stays in the window beneath. Screens
+// slide up from the bottom edge as they are presented and down again as they are dismissed, one
+// at a time: while one moves, presenting or dismissing another is refused with a warning, as is
+// presenting from a controller that already presents one. Completions run once, on the main
+// queue, after the slide has finished.
 class UIPresentationStack {
 public:
     static constexpr double kDuration = 0.4;
@@ -27,10 +31,11 @@ public:
         // 0 off screen, 1 fully on screen.
         double progress = 0;
         bool dismissing = false;
+        // The slide in or out; the presentation's own callbacks stop with it.
+        CAAnimationHandle animation;
     };
 
     UIPresentationStack() = default;
-    ~UIPresentationStack();
     UIPresentationStack(const UIPresentationStack&) = delete;
     UIPresentationStack& operator=(const UIPresentationStack&) = delete;
 
@@ -39,6 +44,8 @@ public:
     void dismiss(UIViewController* controller, bool animated, std::function<void()> completion);
 
     const std::vector<Presentation>& presentations() const { return _presentations; }
+    // Whether a screen is sliding in or out.
+    bool isTransitioning() const;
     UIViewController* controllerPresentedBy(const UIViewController* presenter) const;
     UIViewController* presenterOf(const UIViewController* controller) const;
     // The view of the topmost screen that is not on its way out, if any.
@@ -54,6 +61,7 @@ public:
     void draw(render::Painter& painter, CGRect screen) const;
 
 private:
+    Presentation* find(const UIViewController* controller);
+
     std::vector<Presentation> _presentations;
-    std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };

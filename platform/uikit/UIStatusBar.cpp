@@ -1,6 +1,6 @@
 #include "platform/uikit/UIStatusBar.h"
 
-#include "platform/render/Painter.h"
+#include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIScreen.h"
@@ -52,18 +52,9 @@ void drawStyle(render::Painter& painter, UIStatusBarStyle style, const std::stri
 
 } // namespace
 
-UIStatusBar::~UIStatusBar()
-{
-    *_alive = false;
-    if (_animation)
-        CAAnimationEngine::shared().cancel(_animation);
-}
-
 void UIStatusBar::setStyle(UIStatusBarStyle style, bool animated)
 {
-    if (_animation)
-        CAAnimationEngine::shared().cancel(_animation);
-    _animation = 0;
+    _animation.cancel();
     if (style == _style && _transition >= 1) {
         UIMarkNeedsDisplay();
         return;
@@ -75,20 +66,13 @@ void UIStatusBar::setStyle(UIStatusBarStyle style, bool animated)
         _transition = 1;
         return;
     }
-    auto alive = _alive;
     _animation = CAAnimationEngine::shared().add(
         kFadeDuration,
-        [this, alive](double t) {
-            if (!*alive)
-                return;
+        [this](double t) {
             _transition = t;
             UIMarkNeedsDisplay();
         },
-        [this, alive] {
-            if (*alive)
-                _animation = 0;
-        },
-        CAAnimationCurve::Linear);
+        nullptr, CAAnimationCurve::Linear);
 }
 
 std::string UIStatusBar::timeText() const

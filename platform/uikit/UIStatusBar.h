@@ -26,7 +26,6 @@ public:
     static constexpr double kFadeDuration = 0.3;
 
     UIStatusBar() = default;
-    ~UIStatusBar();
     UIStatusBar(const UIStatusBar&) = delete;
     UIStatusBar& operator=(const UIStatusBar&) = delete;
 
@@ -46,7 +45,6 @@ private:
     UIStatusBarStyle _style = UIStatusBarStyleDefault;
     UIStatusBarStyle _previousStyle = UIStatusBarStyleDefault;
     double _transition = 1;
-    CAAnimationEngine::AnimationID _animation = 0;
+    CAAnimationHandle _animation;
     std::string _timeText;
-    std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };

@@ -1,6 +1,6 @@
 #include "platform/uikit/UISwitch.h"
 
-#include "platform/render/Painter.h"
+#include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UIViewDescription.h"
 
 #include <algorithm>
@@ -22,13 +22,6 @@ UISwitch::UISwitch(CGRect frame)
 {
 }
 
-UISwitch::~UISwitch()
-{
-    *_alive = false;
-    if (_slide)
-        CAAnimationEngine::shared().cancel(_slide);
-}
-
 void UISwitch::setFrame(CGRect frame)
 {
     UIControl::setFrame({ frame.origin, { kWidth, kHeight } });
@@ -36,9 +29,7 @@ void UISwitch::setFrame(CGRect frame)
 
 void UISwitch::setOn(bool on, bool animated)
 {
-    if (_slide)
-        CAAnimationEngine::shared().cancel(_slide);
-    _slide = 0;
+    _slide.cancel();
     _on = on;
     double target = on ? 1 : 0;
     setNeedsDisplay();
@@ -47,19 +38,10 @@ void UISwitch::setOn(bool on, bool animated)
         return;
     }
     double from = _knobPosition;
-    auto alive = _alive;
-    _slide = CAAnimationEngine::shared().add(
-        kSlideDuration,
-        [this, alive, from, target](double t) {
-            if (!*alive)
-                return;
-            _knobPosition = from + (target - from) * t;
-            setNeedsDisplay();
-        },
-        [this, alive] {
-            if (*alive)
-                _slide = 0;
-        });
+    _slide = CAAnimationEngine::shared().add(kSlideDuration, [this, from, target](double t) {
+        _knobPosition = from + (target - from) * t;
+        setNeedsDisplay();
+    });
 }
 
 void UISwitch::didTapInside()

@@ -12,7 +12,6 @@ public:
     static constexpr CGFloat kHeight = 31;
 
     static std::shared_ptr<UISwitch> create(CGRect frame = CGRectZero);
-    ~UISwitch() override;
 
     void setFrame(CGRect frame) override;
 
@@ -33,6 +32,5 @@ protected:
 private:
     bool _on = false;
     double _knobPosition = 0;
-    CAAnimationEngine::AnimationID _slide = 0;
-    std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
+    CAAnimationHandle _slide;
 };

@@ -1,6 +1,6 @@
 #include "platform/uikit/UIView.h"
 
-#include "platform/render/Painter.h"
+#include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/NSLayoutConstraint.h"
 #include "platform/uikit/UIViewDescription.h"
 #include "platform/uikit/UIWindow.h"

@@ -13,7 +13,6 @@
 
 namespace render {
 class Painter;
-struct RGBA;
 }
 class NSLayoutConstraint;
 class UIViewDescription;
@@ -23,8 +22,6 @@ class UIWindow;
 // clear it when they render.
 void UIMarkNeedsDisplay();
 bool UITakeNeedsDisplay();
-
-render::RGBA toRGBA(const UIColor& color);
 
 // A rectangle of the screen with subviews stacked in the order added (later ones lie above).
 // A superview holds its subviews; the superview link is plain.

@@ -8,7 +8,7 @@
 UIPropertyValue& UIPropertyValue::set(const std::string& key, UIPropertyValue value)
 {
     if (isNull())
-        _value = Map { };
+        _value = Map {};
     auto& entries = std::get<Map>(_value);
     auto it = std::find_if(entries.begin(), entries.end(), [&key](auto& entry) { return entry.first == key; });
     if (it != entries.end()) {
@@ -22,7 +22,7 @@ UIPropertyValue& UIPropertyValue::set(const std::string& key, UIPropertyValue va
 void UIPropertyValue::append(UIPropertyValue value)
 {
     if (isNull())
-        _value = List { };
+        _value = List {};
     std::get<List>(_value).push_back(std::move(value));
 }
 

@@ -58,8 +58,8 @@ public:
     {
     }
 
-    static UIPropertyValue list() { return List { }; }
-    static UIPropertyValue map() { return Map { }; }
+    static UIPropertyValue list() { return List {}; }
+    static UIPropertyValue map() { return Map {}; }
 
     bool isNull() const { return std::holds_alternative<std::monostate>(_value); }
     const bool* asBool() const { return std::get_if<bool>(&_value); }

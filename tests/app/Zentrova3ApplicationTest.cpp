@@ -60,7 +60,7 @@ TEST(Zentrova3Application, LaunchOrder)
         AppHarness app({ .device = device.name, .launch = false });
         EXPECT_EQ(app.application().window(), nullptr);
         auto witness = KeyWindowWitness::create();
-        NSNotificationCenter::defaultCenter().addObserver(witness.get(), &KeyWindowWitness::windowBecameKey,
+        NSNotificationCenter::defaultCenter().addObserver(witness.get(), NSSELECTOR(KeyWindowWitness, windowBecameKey),
             UIWindowDidBecomeKeyNotification, nullptr);
         app.launch();
 

@@ -13,7 +13,7 @@ TEST(NSNotificationCenter, DeliversOncePerRegistrationAndOnlyForItsName)
     NSNotificationCenter center;
     auto listener = CountingObserver::create();
     for (int i = 0; i < 3; ++i)
-        center.addObserver(listener.get(), &CountingObserver::observe, kChanged, nullptr);
+        center.addObserver(listener.get(), NSSELECTOR(CountingObserver, observe), kChanged, nullptr);
     EXPECT_EQ(center.registrationCount(listener.get()), 3u);
 
     center.postNotificationName(kChanged, nullptr);
@@ -31,8 +31,8 @@ TEST(NSNotificationCenter, NilObjectHearsEverySenderAndAnObjectOnlyItself)
     auto second = CountingObserver::create();
     auto everyone = CountingObserver::create();
     auto onlyFirst = CountingObserver::create();
-    center.addObserver(everyone.get(), &CountingObserver::observe, kChanged, nullptr);
-    center.addObserver(onlyFirst.get(), &CountingObserver::observe, kChanged, first.get());
+    center.addObserver(everyone.get(), NSSELECTOR(CountingObserver, observe), kChanged, nullptr);
+    center.addObserver(onlyFirst.get(), NSSELECTOR(CountingObserver, observe), kChanged, first.get());
 
     center.postNotificationName(kChanged, first.get());
     center.postNotificationName(kChanged, second.get());
@@ -51,9 +51,9 @@ TEST(NSNotificationCenter, ObserverThatHasGoneIsNeverCalled)
     released->onCall = [&] { ++callsOfGoneObservers; };
     releasedDuringDelivery->onCall = [&] { ++callsOfGoneObservers; };
     const NSObject* releasedAddress = released.get();
-    center.addObserver(survivor.get(), &CountingObserver::observe, kChanged, nullptr);
-    center.addObserver(released.get(), &CountingObserver::observe, kChanged, nullptr);
-    center.addObserver(releasedDuringDelivery.get(), &CountingObserver::observe, kChanged, nullptr);
+    center.addObserver(survivor.get(), NSSELECTOR(CountingObserver, observe), kChanged, nullptr);
+    center.addObserver(released.get(), NSSELECTOR(CountingObserver, observe), kChanged, nullptr);
+    center.addObserver(releasedDuringDelivery.get(), NSSELECTOR(CountingObserver, observe), kChanged, nullptr);
     released.reset();
     // The survivor is called first, so the last observer goes away after the post has taken its copy.
     survivor->onCall = [&] { releasedDuringDelivery.reset(); };
@@ -65,7 +65,7 @@ TEST(NSNotificationCenter, ObserverThatHasGoneIsNeverCalled)
     // Registrations of observers that are gone are dropped when the next one is made.
     EXPECT_EQ(center.registrationCount(releasedAddress), 1u);
     auto later = CountingObserver::create();
-    center.addObserver(later.get(), &CountingObserver::observe, kChanged, nullptr);
+    center.addObserver(later.get(), NSSELECTOR(CountingObserver, observe), kChanged, nullptr);
     EXPECT_EQ(center.registrationCount(releasedAddress), 0u);
 }
 
@@ -77,7 +77,7 @@ TEST(NSNotificationCenter, ObserverMayReleaseItselfWhileBeingCalled)
     // The handler is a member of the listener, so it would run on freed memory if delivery did not
     // hold the observer until the call returns.
     listener->onCall = [&] { listener.reset(); };
-    center.addObserver(listener.get(), &CountingObserver::observe, kChanged, nullptr);
+    center.addObserver(listener.get(), NSSELECTOR(CountingObserver, observe), kChanged, nullptr);
 
     center.postNotificationName(kChanged, nullptr);
     EXPECT_TRUE(weak.expired());
@@ -88,8 +88,8 @@ TEST(NSNotificationCenter, RegistrationDuringDeliveryWaitsForTheNextPost)
     NSNotificationCenter center;
     auto first = CountingObserver::create();
     auto late = CountingObserver::create();
-    first->onCall = [&] { center.addObserver(late.get(), &CountingObserver::observe, kChanged, nullptr); };
-    center.addObserver(first.get(), &CountingObserver::observe, kChanged, nullptr);
+    first->onCall = [&] { center.addObserver(late.get(), NSSELECTOR(CountingObserver, observe), kChanged, nullptr); };
+    center.addObserver(first.get(), NSSELECTOR(CountingObserver, observe), kChanged, nullptr);
 
     center.postNotificationName(kChanged, nullptr);
     EXPECT_EQ(late->calls, 0);

@@ -102,10 +102,8 @@ TEST_F(NSUserDefaultsTest, EverySetPostsToEachRegistrationAfterTheValueIsStored)
     auto ofOtherStore = CountingObserver::create();
     auto& center = NSNotificationCenter::defaultCenter();
     for (int i = 0; i < 3; ++i)
-        center.addObserver(
-            listener.get(), &CountingObserver::observe, NSUserDefaultsDidChangeNotification, store.get());
-    center.addObserver(
-        ofOtherStore.get(), &CountingObserver::observe, NSUserDefaultsDidChangeNotification, other.get());
+        center.addObserver(listener.get(), NSSELECTOR(CountingObserver, observe), NSUserDefaultsDidChangeNotification, store.get());
+    center.addObserver(ofOtherStore.get(), NSSELECTOR(CountingObserver, observe), NSUserDefaultsDidChangeNotification, other.get());
     std::vector<bool> seen;
     listener->onCall = [&] { seen.push_back(store->boolForKey("k")); };
 

@@ -1,5 +1,5 @@
-#include "platform/foundation/NSRunLoop.h"
 #include "platform/host/RunLoopTurn.h"
+#include "platform/foundation/NSRunLoop.h"
 #include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/uikit/UIView.h"
 
@@ -23,9 +23,10 @@ TEST_F(RunLoopTurn, WorkThenTheClockThenWhatItQueuedThenOneFrame)
 {
     std::string order;
     auto& engine = CAAnimationEngine::shared();
+    CAAnimationHandle animation;
     dispatchOnMainQueue([&] {
         order += "work ";
-        engine.add(1, nullptr, [&] {
+        animation = engine.add(1, nullptr, [&] {
             order += "completion ";
             dispatchOnMainQueue([&] {
                 order += "answer ";
@@ -49,9 +50,10 @@ TEST_F(RunLoopTurn, WorkThenTheClockThenWhatItQueuedThenOneFrame)
 TEST_F(RunLoopTurn, TheVirtualClockFinishesEveryAnimationAndLeavesTheMarkWithoutAScreen)
 {
     int completions = 0;
-    CAAnimationEngine::shared().add(10, nullptr, [&] {
+    CAAnimationHandle first, second;
+    first = CAAnimationEngine::shared().add(10, nullptr, [&] {
         ++completions;
-        CAAnimationEngine::shared().add(10, nullptr, [&] { ++completions; });
+        second = CAAnimationEngine::shared().add(10, nullptr, [&] { ++completions; });
     });
     UIMarkNeedsDisplay();
     turnRunLoop(finishEveryAnimation, nullptr);

@@ -39,7 +39,8 @@ protected:
         _bar = UINavigationBar::create();
         _bar->setFrame(CGRectMake(0, 0, 320, 64));
         auto item = UINavigationItem::initWithTitle("Title");
-        item->setRightBarButtonItem(UIBarButtonItem::initWithTitle("Done", UIBarButtonItemStylePlain, _taps.get(), &Taps::tapped));
+        item->setRightBarButtonItem(
+            UIBarButtonItem::initWithTitle("Done", UIBarButtonItemStylePlain, _taps.get(), &Taps::tapped));
         _bar->setItems({ item });
         _window->addSubview(_bar);
 
@@ -77,10 +78,11 @@ protected:
 
 TEST_F(ViewDescription, ConsoleNamesEveryKindWithItsState)
 {
-    EXPECT_EQ(_automation->describeScreen(), "bar: \"Title\"  right: \"Done\"\n"
-                                             "switch: UISwitch #lightSwitch off\n"
-                                             "label: \"Light Theme\"\n"
-                                             "text: UITextView #changes \"Version 3.0: a first line that is far …\"\n");
+    EXPECT_EQ(_automation->describeScreen(),
+        "bar: \"Title\"  right: \"Done\"\n"
+        "switch: UISwitch #lightSwitch off\n"
+        "label: \"Light Theme\"\n"
+        "text: UITextView #changes \"Version 3.0: a first line that is far …\"\n");
     EXPECT_EQ(_automation->tap("#lightSwitch"), "");
     EXPECT_NE(_automation->describeScreen().find("switch: UISwitch #lightSwitch on\n"), std::string::npos);
 }
@@ -91,7 +93,8 @@ TEST_F(ViewDescription, TextSelectorsFindBarButtonsLabelsAndTextViews)
     EXPECT_EQ(_taps->count, 1);
 
     std::string error;
-    auto found = _automation->resolve("\"Version 3.0: a first line that is far €uro-long for the console\\nmore\"", error);
+    auto found
+        = _automation->resolve("\"Version 3.0: a first line that is far €uro-long for the console\\nmore\"", error);
     ASSERT_EQ(found.size(), 1u) << error;
     EXPECT_EQ(found.front().view, _text.get());
     found = _automation->resolve("\"Light Theme\"", error);

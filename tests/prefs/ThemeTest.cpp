@@ -36,7 +36,7 @@ TEST(Preferences, NeverWrittenReadsNoAndWritesLastAcrossRestarts)
 
     auto observer = CountingObserver::create();
     for (int i = 0; i < 3; ++i) {
-        NSNotificationCenter::defaultCenter().addObserver(observer.get(), &CountingObserver::observe,
+        NSNotificationCenter::defaultCenter().addObserver(observer.get(), NSSELECTOR(CountingObserver, observe),
             NSUserDefaultsDidChangeNotification, nullptr);
     }
     writePreference(true, kLightSwitchKey);

@@ -18,7 +18,7 @@ TEST_F(CAAnimationEngineTest, StepsThenCompletesOnceAtTheEnd)
     std::vector<double> steps;
     int completions = 0;
     double start = engine.currentTime();
-    engine.add(0.3, [&](double t) { steps.push_back(t); }, [&] { ++completions; }, CAAnimationCurve::Linear);
+    auto animation = engine.add(0.3, [&](double t) { steps.push_back(t); }, [&] { ++completions; }, CAAnimationCurve::Linear);
     engine.advanceTo(start + 0.15);
     EXPECT_EQ(completions, 0);
     EXPECT_NEAR(steps.back(), 0.5, 1e-9);
@@ -35,9 +35,10 @@ TEST_F(CAAnimationEngineTest, FinishAllRunsChainedAnimationsToTheEnd)
 {
     int completions = 0;
     engine.advanceTo(1234.56789);
-    engine.add(0.7, nullptr, [&] {
+    CAAnimationHandle second;
+    auto first = engine.add(0.7, nullptr, [&] {
         ++completions;
-        engine.add(0.3, nullptr, [&] { ++completions; });
+        second = engine.add(0.3, nullptr, [&] { ++completions; });
     });
     engine.finishAll();
     EXPECT_EQ(completions, 2);
@@ -48,20 +49,48 @@ TEST_F(CAAnimationEngineTest, ZeroDurationCompletesOnTheNextTurn)
 {
     int completions = 0;
     double last = -1;
-    engine.add(0, [&](double t) { last = t; }, [&] { ++completions; });
+    auto animation = engine.add(0, [&](double t) { last = t; }, [&] { ++completions; });
     EXPECT_EQ(last, 1.0);
     EXPECT_EQ(completions, 0);
     engine.advanceTo(engine.currentTime());
     EXPECT_EQ(completions, 1);
 }
 
-TEST_F(CAAnimationEngineTest, CancelledAnimationsDoNotComplete)
+TEST_F(CAAnimationEngineTest, AHandleOwnsItsAnimation)
 {
     int completions = 0;
-    auto id = engine.add(1, nullptr, [&] { ++completions; });
-    engine.cancel(id);
+    auto cancelled = engine.add(1, nullptr, [&] { ++completions; });
+    EXPECT_TRUE(cancelled.isRunning());
+    cancelled.cancel();
+    EXPECT_FALSE(cancelled.isRunning());
+    {
+        auto dropped = engine.add(1, nullptr, [&] { ++completions; });
+    }
+    // Moving hands the animation over; assigning over a running one stops it.
+    auto moved = engine.add(1, nullptr, [&] { completions += 10; });
+    CAAnimationHandle owner = std::move(moved);
+    EXPECT_FALSE(moved.isRunning());
+    EXPECT_TRUE(owner.isRunning());
+    auto replaced = engine.add(1, nullptr, [&] { ++completions; });
+    replaced = engine.add(1, nullptr, [&] { completions += 100; });
     engine.finishAll();
-    EXPECT_EQ(completions, 0);
+    EXPECT_EQ(completions, 110);
+    EXPECT_FALSE(owner.isRunning());
+    EXPECT_FALSE(engine.isAnimating());
+}
+
+TEST_F(CAAnimationEngineTest, AnOwnerReleasedByItsCancelledAnimationMayCancelOthers)
+{
+    // The completion holds the last reference to an owner of a second animation.
+    struct Owner {
+        CAAnimationHandle other;
+    };
+    auto owner = std::make_shared<Owner>();
+    owner->other = engine.add(1, nullptr, nullptr);
+    auto handle = engine.add(1, nullptr, [owner] { });
+    owner.reset();
+    handle.cancel();
+    EXPECT_FALSE(engine.isAnimating());
 }
 
 TEST_F(CAAnimationEngineTest, LayerKeepsATransitionWhileItRuns)

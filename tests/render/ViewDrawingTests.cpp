@@ -3,6 +3,7 @@
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UILabel.h"
+#include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UISwitch.h"
 #include "power/PowerAction.h"
 #include "tests/support/Pixels.h"
