@@ -43,7 +43,9 @@ test: build
 sanitize: deps
 	@[ -f $(SANITIZE_DIR)/build.ninja ] || cmake --preset sanitize
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	# The leak suppressions cover libraries whose process-wide caches LeakSanitizer cannot follow.
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
 
 # A device root for the app: the chosen program's bundle (the program, its Info.plist, the

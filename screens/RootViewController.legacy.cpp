@@ -68,7 +68,7 @@ void RootViewController::leftButtonPressed()
 
 void RootViewController::rightButtonPressed()
 {
-    NSNotificationCenter::defaultCenter().addObserver(this, &RootViewController::colorMe,
+    NSNotificationCenter::defaultCenter().addObserver(this, NSSELECTOR(RootViewController, colorMe),
         NSUserDefaultsDidChangeNotification, nullptr);
     presentModalViewController(SettingsViewController::create(), true);
 }

@@ -66,7 +66,7 @@ void RootViewController::rightButtonPressed()
 {
     // Every press registers again and nothing removes a registration: after n visits a change of
     // the store recolours this screen n times, each time to the same colours.
-    NSNotificationCenter::defaultCenter().addObserver(this, &RootViewController::colorMe,
+    NSNotificationCenter::defaultCenter().addObserver(this, NSSELECTOR(RootViewController, colorMe),
         NSUserDefaultsDidChangeNotification, nullptr);
     auto settings = SettingsViewController::create();
     settings->setModalPresentationStyle(UIModalPresentationCustom);
