@@ -98,8 +98,8 @@ cross: cross-deps
 # Each cross-built program under qemu-user beside the native build of the same program.
 cross-test: build cross
 	python3 tests/cross/compare_with_native.py \
-	  arm64 $(BUILD_DIR)/bin/Zentrova $(ARM64_DIR)/bin/Zentrova \
-	  armhf $(BUILD_DIR)/bin/$(LEGACY) $(ARMHF_DIR)/bin/$(LEGACY)
+	  arm64 $(BUILD_DIR)/bin/Zentrova.app/Zentrova $(ARM64_DIR)/bin/Zentrova.app/Zentrova \
+	  armhf $(BUILD_DIR)/bin/$(LEGACY).app/$(LEGACY) $(ARMHF_DIR)/bin/$(LEGACY).app/$(LEGACY)
 
 # Debian packages: zentrova for amd64 and arm64, zentrova-legacy for armhf, each checked by
 # lintian; the amd64 one is also unpacked and run away from the checkout.
@@ -110,11 +110,14 @@ package-deps: cross-deps
 
 package: build cross package-deps
 	rm -f $(PACKAGE_DIR)/*.deb
-	packaging/build-deb.sh zentrova amd64 $(BUILD_DIR)/bin/Zentrova $(BUILD_DIR)/Info.plist $(PACKAGE_DIR)
-	packaging/build-deb.sh zentrova arm64 $(ARM64_DIR)/bin/Zentrova $(ARM64_DIR)/Info.plist $(PACKAGE_DIR)
-	packaging/build-deb.sh zentrova-legacy armhf $(ARMHF_DIR)/bin/$(LEGACY) $(ARMHF_DIR)/Info-legacy.plist $(PACKAGE_DIR)
+	packaging/build-deb.sh zentrova amd64 $(BUILD_DIR)/bin/Zentrova.app/Zentrova \
+	  $(BUILD_DIR)/Zentrova-Info.plist $(PACKAGE_DIR)
+	packaging/build-deb.sh zentrova arm64 $(ARM64_DIR)/bin/Zentrova.app/Zentrova \
+	  $(ARM64_DIR)/Zentrova-Info.plist $(PACKAGE_DIR)
+	packaging/build-deb.sh zentrova-legacy armhf $(ARMHF_DIR)/bin/$(LEGACY).app/$(LEGACY) \
+	  $(ARMHF_DIR)/$(LEGACY)-Info.plist $(PACKAGE_DIR)
 	lintian --fail-on error --display-info --show-overrides $(PACKAGE_DIR)/*.deb
-	tests/package/check_installed.sh $(PACKAGE_DIR)/zentrova_*_amd64.deb $(BUILD_DIR)/bin/Zentrova
+	tests/package/check_installed.sh $(PACKAGE_DIR)/zentrova_*_amd64.deb $(BUILD_DIR)/bin/Zentrova.app/Zentrova
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -21,6 +21,8 @@ packaging=$source_dir/packaging
 for file in "$program" "$info_plist"; do
   [ -f "$file" ] || { echo "build-deb: $file does not exist" >&2; exit 1; }
 done
+# The build may point at the program through a link; the package gets the program itself.
+program=$(realpath "$program")
 
 mkdir -p "$outdir"
 outdir=$(cd "$outdir" && pwd)
