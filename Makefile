@@ -17,7 +17,8 @@ PACKAGES := cmake ninja-build g++ pkg-config libcairo2-dev libpango1.0-dev libfo
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test sanitize run run-headless stage bench goldens format clean
+.PHONY: all deps configure build test sanitize run run-headless stage bench goldens format clean \
+        cross-deps cross cross-test package-deps package
 
 all: build
 
@@ -74,8 +75,54 @@ bench: build
 goldens: build
 	ZENTROVA_RECORD_GOLDENS=1 ctest --test-dir $(BUILD_DIR) -R Golden --output-on-failure
 
+# Cross builds with Debian's cross toolchains and the target's multiarch libraries: the main
+# program for 64-bit ARM, the legacy program for 32-bit ARM. Programs only, no tests.
+CROSS_ARCHS    := arm64 armhf
+CROSS_LIBS     := $(filter-out libgtest-dev libgmock-dev libbenchmark-dev,$(filter lib%-dev,$(PACKAGES)))
+CROSS_PACKAGES := crossbuild-essential-arm64 crossbuild-essential-armhf qemu-user-static file \
+                  $(foreach arch,$(CROSS_ARCHS),$(addsuffix :$(arch),$(CROSS_LIBS)))
+ARM64_DIR      := build-arm64
+ARMHF_DIR      := build-armhf
+LEGACY         := ZentrovaLegacy
+
+cross-deps: deps
+	@for arch in $(CROSS_ARCHS); do \
+	  dpkg --print-foreign-architectures | grep -qx $$arch || $(SUDO) dpkg --add-architecture $$arch; \
+	done
+	@$(MAKE) --no-print-directory deps PACKAGES="$(CROSS_PACKAGES)"
+
+cross: cross-deps
+	@[ -f $(ARM64_DIR)/build.ninja ] || cmake --preset cross-arm64
+	cmake --build $(ARM64_DIR) -j $(JOBS) --target Zentrova
+	@[ -f $(ARMHF_DIR)/build.ninja ] || cmake --preset cross-armhf
+	cmake --build $(ARMHF_DIR) -j $(JOBS) --target $(LEGACY)
+
+# Each cross-built program under qemu-user beside the native build of the same program.
+cross-test: build cross
+	python3 tests/cross/compare_with_native.py \
+	  arm64 $(BUILD_DIR)/bin/Zentrova.app/Zentrova $(ARM64_DIR)/bin/Zentrova.app/Zentrova \
+	  armhf $(BUILD_DIR)/bin/$(LEGACY).app/$(LEGACY) $(ARMHF_DIR)/bin/$(LEGACY).app/$(LEGACY)
+
+# Debian packages: zentrova for amd64 and arm64, zentrova-legacy for armhf, each checked by
+# lintian; the amd64 one is also unpacked and run away from the checkout.
+PACKAGE_DIR := build-package
+
+package-deps: cross-deps
+	@$(MAKE) --no-print-directory deps PACKAGES="dpkg-dev lintian binutils-x86-64-linux-gnu"
+
+package: build cross package-deps
+	rm -f $(PACKAGE_DIR)/*.deb
+	packaging/build-deb.sh zentrova amd64 $(BUILD_DIR)/bin/Zentrova.app/Zentrova \
+	  $(BUILD_DIR)/Zentrova-Info.plist $(PACKAGE_DIR)
+	packaging/build-deb.sh zentrova arm64 $(ARM64_DIR)/bin/Zentrova.app/Zentrova \
+	  $(ARM64_DIR)/Zentrova-Info.plist $(PACKAGE_DIR)
+	packaging/build-deb.sh zentrova-legacy armhf $(ARMHF_DIR)/bin/$(LEGACY).app/$(LEGACY) \
+	  $(ARMHF_DIR)/$(LEGACY)-Info.plist $(PACKAGE_DIR)
+	lintian --fail-on error --display-info $(PACKAGE_DIR)/*.deb
+	tests/package/check_installed.sh $(PACKAGE_DIR)/zentrova_*_amd64.deb $(BUILD_DIR)/bin/Zentrova.app/Zentrova
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(ARM64_DIR) $(ARMHF_DIR) $(PACKAGE_DIR)
