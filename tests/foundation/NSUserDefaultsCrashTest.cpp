@@ -147,7 +147,7 @@ TEST(NSUserDefaultsCrash, KilledWriterAlwaysLeavesAWrittenValue)
             auto name = entry.path().filename().string();
             if (name == "test.plist")
                 continue;
-            EXPECT_TRUE(name.starts_with(".test.plist.") && name.size() == 18) << name;
+            EXPECT_TRUE(name.starts_with(".test.plist.zentrova-tmp-") && name.size() == 31) << name;
             ++temporaries;
         }
         EXPECT_LE(temporaries, 1);
