@@ -155,6 +155,17 @@ void reapInBackground(pid_t pid)
     }
 }
 
+// Whether the effective or saved IDs differ from the real ones: a set-user-ID start, also after
+// actAsRealUser has lowered the effective IDs and root is left in the saved ones only.
+bool holdsOtherIdentity()
+{
+    uid_t realUser, effectiveUser, savedUser;
+    gid_t realGroup, effectiveGroup, savedGroup;
+    if (getresuid(&realUser, &effectiveUser, &savedUser) != 0 || getresgid(&realGroup, &effectiveGroup, &savedGroup) != 0)
+        return true;
+    return realUser != effectiveUser || realUser != savedUser || realGroup != effectiveGroup || realGroup != savedGroup;
+}
+
 bool containsNul(const std::string& text)
 {
     return text.find('\0') != std::string::npos;
@@ -164,7 +175,7 @@ bool containsNul(const std::string& text)
 
 RealSystem::RealSystem(std::string shellPath)
     : _shellPath(std::move(shellPath))
-    , _startedPrivileged(getauxval(AT_SECURE) || ::getuid() != ::geteuid() || ::getgid() != ::getegid())
+    , _startedPrivileged(getauxval(AT_SECURE) || holdsOtherIdentity())
 {
 }
 

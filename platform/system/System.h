@@ -47,7 +47,8 @@ public:
     // looked up on the clean environment's PATH rather than on this process's.
     int openURL(const std::string& url) override;
 
-    // Whether children get the clean environment: the process started set-user-ID or set-group-ID,
+    // Whether children get the clean environment: the process started set-user-ID or set-group-ID
+    // (also once its effective IDs are lowered and root is left in the saved ones),
     // or it raised its identity with setuid(0) or setgid(0) from a real id that was not 0.
     bool hasRaisedPrivilege() const { return _startedPrivileged || _raisedByCall; }
 
