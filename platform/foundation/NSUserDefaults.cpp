@@ -89,6 +89,25 @@ plist_t parsePropertyList(const std::string& bytes)
     return parsed;
 }
 
+// Whether libplist reads back what it writes for PLIST. A parsed file can hold what its writer
+// cannot represent (an "ASCII" string with bytes past 127, say), and a store that loaded such a file
+// would write one that no later start can read, losing every value in it.
+bool survivesRewrite(plist_t plist)
+{
+    char* data = nullptr;
+    uint32_t size = 0;
+    plist_to_bin(plist, &data, &size);
+    if (!data)
+        return false;
+    plist_t again = nullptr;
+    plist_from_bin(data, size, &again);
+    plist_to_bin_free(data);
+    bool readable = again && plist_get_node_type(again) == plist_get_node_type(plist);
+    if (again)
+        plist_free(again);
+    return readable;
+}
+
 bool writeAll(FileCalls& calls, int fd, const char* data, size_t size)
 {
     while (size) {
@@ -194,7 +213,7 @@ void NSUserDefaults::loadIfNeeded()
     }
 
     plist_t parsed = parsePropertyList(bytes);
-    if (!parsed || plist_get_node_type(parsed) != PLIST_DICT) {
+    if (!parsed || plist_get_node_type(parsed) != PLIST_DICT || !survivesRewrite(parsed)) {
         if (parsed)
             plist_free(parsed);
         _fileWasUnreadable = true;
@@ -269,7 +288,15 @@ bool NSUserDefaults::synchronize()
     auto folder = folderOf(target);
     if (_calls->createFolders(folder) != 0)
         return false;
-    removeLeftoverTemporaryFiles(folder);
+    // A process killed while writing leaves its temporary file behind. The store is the only writer
+    // of its file, so any such file found before its first write belongs to a process that is gone.
+    // Copies set aside are made beside a link, the new file beside its target.
+    if (!_leftoversRemoved) {
+        _leftoversRemoved = true;
+        removeLeftoverTemporaryFiles(folder);
+        if (folderOf(_path) != folder)
+            removeLeftoverTemporaryFiles(folderOf(_path));
+    }
 
     char* data = nullptr;
     uint32_t size = 0;
@@ -368,11 +395,6 @@ bool NSUserDefaults::setAsideUnreadableFile(const std::filesystem::path& target)
 
 void NSUserDefaults::removeLeftoverTemporaryFiles(const std::filesystem::path& folder)
 {
-    // A process killed while writing leaves its temporary file behind. The store is the only writer
-    // of its file, so any such file found before its first write belongs to a process that is gone.
-    if (_leftoversRemoved)
-        return;
-    _leftoversRemoved = true;
     auto prefix = temporaryNamePrefix(_path);
     for (const auto& name : _calls->list(folder)) {
         if (isTemporaryName(name, prefix))

@@ -3,6 +3,7 @@
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "tests/support/CountingObserver.h"
+#include "tests/support/HostilePlists.h"
 #include "tests/support/PlistFiles.h"
 #include "tests/support/TempDir.h"
 
@@ -246,6 +247,24 @@ TEST_F(NSUserDefaultsTest, OnlyTemporaryFilesThisStoreLeftAreRemoved)
     EXPECT_EQ(namesIn(folder),
         std::vector<std::string>({ ".other.plist.zentrova-tmp-Ab12Cd", ".test.plist.Ab12Cd", ".test.plist.backup",
             ".test.plist.zentrova-tmp-Ab!2Cd", ".test.plist.zentrova-tmp-long123", "other.plist", "test.plist" }));
+}
+
+TEST_F(NSUserDefaultsTest, AFileThatCouldNotBeWrittenBackAsItIsCountsAsUnreadable)
+{
+    // Found by fuzzing: an ASCII string key with a byte past 127 parses, but what libplist writes
+    // for it does not, so the write after loading it would have lost every value.
+    std::string dictionary = "\xD2";
+    dictionary += std::string("\x01\x02\x03\x04", 4);
+    auto bytes = binaryPlistFromObjects({ dictionary, "\x51\xB9", "\x5BlightSwitch", "\x08", "\x09" }, 1);
+    fs::create_directories(file.parent_path());
+    writeFileBytes(file, bytes);
+
+    auto store = NSUserDefaults::create(file);
+    EXPECT_FALSE(store->boolForKey("lightSwitch"));
+    store->setBool(true, "k");
+    ASSERT_TRUE(store->synchronize());
+    EXPECT_TRUE(NSUserDefaults::create(file)->boolForKey("k"));
+    EXPECT_EQ(readFileBytes(corrupt), bytes);
 }
 
 TEST_F(NSUserDefaultsTest, AFolderInTheWayOfTheSetAsideNameIsPassedOver)
