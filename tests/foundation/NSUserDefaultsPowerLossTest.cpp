@@ -85,11 +85,13 @@ void losePowerAtEveryCall(const std::string& oldBytes, bool oldWasReadable)
             auto after = disk->afterPowerLoss(survival);
             auto found = preferencesOn(after, oldBytes, oldWasReadable);
             EXPECT_NE(found, Found::Other);
-            if (reported)
+            if (reported) {
                 EXPECT_EQ(found, Found::New);
+            }
             // The bytes of an unreadable file are never lost: in place, or set aside.
-            if (!oldWasReadable && found == Found::New)
+            if (!oldWasReadable && found == Found::New) {
                 EXPECT_EQ(after->contents(kSetAside), oldBytes);
+            }
 
             // The app starts again on that disk, writes, and leaves nothing of the cut write behind.
             ASSERT_TRUE(writeOnce(after));

@@ -89,8 +89,10 @@ protected:
         ASSERT_TRUE(user.made()) << "useradd failed";
         // Everyone may pass through the test's folder; what lies in it decides who may do what.
         fs::permissions(dir.path(), fs::perms(0755));
-        program = dir.path() / "Zentrova";
-        fs::copy_file(ZENTROVA_BIN_DIR "/Zentrova", program);
+        // The program with the fonts configuration it finds beside itself, as its bundle holds it.
+        program = dir.path() / fs::path(ZENTROVA_PROGRAM).filename();
+        fs::copy_file(ZENTROVA_PROGRAM, program);
+        fs::copy_file(ZENTROVA_BUNDLE_DIR "/fonts.conf", dir.path() / "fonts.conf");
         ASSERT_EQ(chmod(program.c_str(), 04755), 0);
 
         home = dir.path() / "home";
@@ -205,14 +207,15 @@ TEST_F(RaisedPrivilege, TheUsersFilesAreReadAndWrittenAsTheUser)
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(ownerOf(tree), user.uid());
     EXPECT_EQ(ownerOf(shot), user.uid());
-    EXPECT_EQ(nlohmann::json::parse(readFileBytes(tree))["statusBar"]["style"], 1);
+    auto background = [&] { return nlohmann::json::parse(readFileBytes(tree))["keyWindow"]["subviews"][0]["backgroundColor"]; };
+    EXPECT_EQ(background(), nlohmann::json::array({ 0, 0, 0, 1 }));
     // The power action still asks for root through the seam, which only prints here.
     EXPECT_EQ(result.out, "setuid(0)\nsetgid(0)\nsystem(\"kill 1\")\n");
 
     fs::remove(tree);
     result = run({ "--script", script.string() }, true);
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(nlohmann::json::parse(readFileBytes(tree))["statusBar"]["style"], 0);
+    EXPECT_EQ(background(), nlohmann::json::array({ 1, 1, 1, 1 }));
 }
 
 // In a child that starts as the program would when set-user-ID and set-group-ID root: the real IDs
