@@ -3,6 +3,10 @@
 
 BUILD_DIR    := build
 SANITIZE_DIR := build-sanitize
+FUZZ_DIR     := build-fuzz
+# How long each fuzz target runs, in seconds.
+FUZZ_SECONDS ?= 60
+FUZZERS      := automation_script host_options preferences data_url_image utf8
 DEVICE_ROOT  := $(BUILD_DIR)/device-root
 # The program `make run` starts: Zentrova or ZentrovaLegacy.
 PROGRAM      ?= Zentrova
@@ -13,11 +17,11 @@ JOBS         ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ pkg-config libcairo2-dev libpango1.0-dev libfontconfig-dev \
             libsdl2-dev libplist-dev libgif-dev libpng-dev nlohmann-json3-dev googletest libgtest-dev \
             libgmock-dev libbenchmark-dev fonts-urw-base35 fonts-dejavu-core xvfb xdotool \
-            x11-utils xauth imagemagick python3
+            x11-utils xauth imagemagick python3 clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test sanitize run run-headless stage bench goldens format clean \
+.PHONY: all deps configure build test sanitize fuzz run run-headless stage bench goldens format clean \
         cross-deps cross cross-test package-deps package
 
 all: build
@@ -48,6 +52,23 @@ sanitize: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
+
+# Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS on its committed seeds
+# (fuzz/corpus/NAME) plus what earlier runs found (build-fuzz/corpus/NAME). A crash leaves its
+# input in build-fuzz/findings/ and fails; make it a regression test.
+fuzz: deps
+	@[ -f $(FUZZ_DIR)/build.ninja ] || cmake --preset fuzz
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZERS))
+	@mkdir -p $(FUZZ_DIR)/findings
+	@for name in $(FUZZERS); do \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$name; \
+	  echo "fuzz_$$name: $(FUZZ_SECONDS) seconds"; \
+	  ASAN_OPTIONS=detect_leaks=1 $(FUZZ_DIR)/fuzz/fuzz_$$name -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	    -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/findings/$$name- \
+	    $(FUZZ_DIR)/corpus/$$name fuzz/corpus/$$name 2>$(FUZZ_DIR)/fuzz_$$name.log \
+	    || { tail -40 $(FUZZ_DIR)/fuzz_$$name.log; exit 1; }; \
+	  grep -E "stat::number_of_executed_units|stat::peak_rss_mb" $(FUZZ_DIR)/fuzz_$$name.log; \
+	done
 
 # A device root for the app: the chosen program's bundle (the program, its Info.plist, the
 # changelog and the fonts configuration, staged by the same step as the build's bundles and the
@@ -125,4 +146,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(ARM64_DIR) $(ARMHF_DIR) $(PACKAGE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(ARM64_DIR) $(ARMHF_DIR) $(PACKAGE_DIR)

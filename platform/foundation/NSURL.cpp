@@ -104,6 +104,8 @@ std::shared_ptr<NSData> NSData::dataWithContentsOfURL(const NSURL& url)
     if (url.scheme() != NSString("data"))
         return nullptr;
     std::string text = url.absoluteString().utf8();
+    if (text.size() > NSData::kMaximumDataURLBytes)
+        return nullptr;
     auto comma = text.find(',');
     if (comma == std::string::npos)
         return nullptr;

@@ -36,7 +36,8 @@ public:
 
     static std::shared_ptr<NSData> dataWithBytes(std::vector<unsigned char> bytes);
     // The bytes a data: URL carries (base64 or percent-encoded); none for any other URL, since
-    // nothing here fetches from the network.
+    // nothing here fetches from the network, and none for a data URL longer than 1 MiB.
+    static constexpr size_t kMaximumDataURLBytes = 1 << 20;
     static std::shared_ptr<NSData> dataWithContentsOfURL(const NSURL& url);
 
     const std::vector<unsigned char>& bytes() const { return _bytes; }

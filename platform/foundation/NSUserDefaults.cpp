@@ -1,25 +1,29 @@
 #include "platform/foundation/NSUserDefaults.h"
 
 #include "platform/foundation/DeviceRoot.h"
+#include "platform/foundation/FileCalls.h"
 #include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/PropertyListLimits.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
-#include <limits>
-#include <optional>
 #include <plist/plist.h>
+#include <random>
 #include <string>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-// mkostemp replaces exactly this many trailing X's.
+constexpr size_t kMaximumFileBytes = 1 << 20;
+// Temporary files are named .<file>.zentrova-tmp-XXXXXX: a dot-file that no reader takes for the
+// preferences, with a marker that no user would put in a name, and six random characters.
+constexpr std::string_view kTemporaryMarker = ".zentrova-tmp-";
 constexpr size_t kTemporarySuffixLength = 6;
+constexpr std::string_view kTemporaryAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr int kSetAsideNames = 10;
 
 std::shared_ptr<NSUserDefaults>& standardStore()
 {
@@ -29,47 +33,85 @@ std::shared_ptr<NSUserDefaults>& standardStore()
 
 enum class ReadResult { Read, Missing, Failed };
 
-ReadResult readWholeFile(const std::filesystem::path& path, std::string& bytes)
+ReadResult readWholeFile(FileCalls& calls, const std::filesystem::path& path, std::string& bytes)
 {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a pipe or a device put where the file should be must not hold up the launch.
+    int fd = calls.open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-
     struct stat info { };
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
-        || static_cast<uint64_t>(info.st_size) > std::numeric_limits<uint32_t>::max()) {
-        close(fd);
+    if (calls.fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) > kMaximumFileBytes) {
+        calls.close(fd);
         return ReadResult::Failed;
     }
-
     bytes.clear();
-    bytes.reserve(static_cast<size_t>(info.st_size));
     char buffer[16384];
     for (;;) {
-        ssize_t count = read(fd, buffer, sizeof buffer);
+        ssize_t count = calls.read(fd, buffer, sizeof buffer);
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0) {
-            close(fd);
+            calls.close(fd);
             return ReadResult::Failed;
         }
         if (!count)
             break;
         bytes.append(buffer, static_cast<size_t>(count));
-        // libplist takes a 32-bit length; a file that grew past it since fstat is no preferences file.
-        if (bytes.size() > std::numeric_limits<uint32_t>::max()) {
-            close(fd);
+        // The file may have grown since fstat.
+        if (bytes.size() > kMaximumFileBytes) {
+            calls.close(fd);
             return ReadResult::Failed;
         }
     }
-    close(fd);
+    calls.close(fd);
     return ReadResult::Read;
 }
 
-bool writeAll(int fd, const char* data, size_t size)
+bool looksLikeXML(std::string_view bytes)
+{
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    auto first = bytes.find_first_not_of(" \t\r\n");
+    return first != std::string_view::npos && bytes[first] == '<';
+}
+
+// The property list in BYTES when it is binary or XML and within the limits, else null.
+plist_t parsePropertyList(const std::string& bytes)
+{
+    plist_t parsed = nullptr;
+    if (bytes.starts_with("bplist00")) {
+        if (binaryPropertyListIsWithinLimits(bytes))
+            plist_from_bin(bytes.data(), static_cast<uint32_t>(bytes.size()), &parsed);
+    } else if (looksLikeXML(bytes)) {
+        if (xmlPropertyListIsWithinLimits(bytes))
+            plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &parsed);
+    }
+    return parsed;
+}
+
+// Whether libplist reads back what it writes for PLIST. A parsed file can hold what its writer
+// cannot represent (an "ASCII" string with bytes past 127, say), and a store that loaded such a file
+// would write one that no later start can read, losing every value in it.
+bool survivesRewrite(plist_t plist)
+{
+    char* data = nullptr;
+    uint32_t size = 0;
+    plist_to_bin(plist, &data, &size);
+    if (!data)
+        return false;
+    plist_t again = nullptr;
+    plist_from_bin(data, size, &again);
+    plist_to_bin_free(data);
+    bool readable = again && plist_get_node_type(again) == plist_get_node_type(plist);
+    if (again)
+        plist_free(again);
+    return readable;
+}
+
+bool writeAll(FileCalls& calls, int fd, const char* data, size_t size)
 {
     while (size) {
-        ssize_t count = write(fd, data, size);
+        ssize_t count = calls.write(fd, data, size);
         if (count < 0 && errno == EINTR)
             continue;
         if (count <= 0)
@@ -86,44 +128,26 @@ std::filesystem::path folderOf(const std::filesystem::path& file)
     return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
 }
 
-// Temporary files start with a dot and end in a random suffix, so that neither a reader of the
-// folder nor the store itself can take one left by a crash for a preferences file.
 std::string temporaryNamePrefix(const std::filesystem::path& file)
 {
-    return "." + file.filename().string() + ".";
+    return "." + file.filename().string() + std::string(kTemporaryMarker);
 }
 
-// Writes the bytes to a new file beside `file` and flushes them to the disk. Returns the new
-// file's path, or none after removing whatever it had made.
-std::optional<std::filesystem::path> writeTemporaryFile(
-    const std::filesystem::path& file, const char* data, size_t size)
+bool isTemporaryName(const std::string& name, const std::string& prefix)
 {
-    std::string pattern = (folderOf(file) / temporaryNamePrefix(file)).string();
-    pattern.append(kTemporarySuffixLength, 'X');
-    // mkostemp creates the file with mode 0600, which the preferences keep once it is renamed. The
-    // descriptor must not leak into the shells the app starts.
-    int fd = mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    bool written = writeAll(fd, data, size) && fsync(fd) == 0;
-    if (close(fd) != 0)
-        written = false;
-    if (!written) {
-        unlink(pattern.c_str());
-        return std::nullopt;
-    }
-    return std::filesystem::path(pattern);
-}
-
-// A rename is only durable once the folder that holds the name is on the disk too.
-bool syncFolder(const std::filesystem::path& folder)
-{
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    if (name.size() != prefix.size() + kTemporarySuffixLength || !name.starts_with(prefix))
         return false;
-    bool synced = fsync(fd) == 0;
-    close(fd);
-    return synced;
+    return name.find_first_not_of(kTemporaryAlphabet, prefix.size()) == std::string::npos;
+}
+
+std::string randomSuffix()
+{
+    static std::mt19937_64 generator { std::random_device {}() };
+    std::uniform_int_distribution<size_t> pick(0, kTemporaryAlphabet.size() - 1);
+    std::string suffix;
+    for (size_t i = 0; i < kTemporarySuffixLength; ++i)
+        suffix += kTemporaryAlphabet[pick(generator)];
+    return suffix;
 }
 
 } // namespace
@@ -133,8 +157,9 @@ void NSUserDefaults::PlistDeleter::operator()(void* plist) const
     plist_free(static_cast<plist_t>(plist));
 }
 
-NSUserDefaults::NSUserDefaults(std::filesystem::path file)
+NSUserDefaults::NSUserDefaults(std::filesystem::path file, std::shared_ptr<FileCalls> calls)
     : _path(std::move(file))
+    , _calls(std::move(calls))
 {
 }
 
@@ -153,7 +178,12 @@ void NSUserDefaults::resetStandardUserDefaults()
 
 std::shared_ptr<NSUserDefaults> NSUserDefaults::create(std::filesystem::path file)
 {
-    return std::shared_ptr<NSUserDefaults>(new NSUserDefaults(std::move(file)));
+    return create(std::move(file), FileCalls::real());
+}
+
+std::shared_ptr<NSUserDefaults> NSUserDefaults::create(std::filesystem::path file, std::shared_ptr<FileCalls> calls)
+{
+    return std::shared_ptr<NSUserDefaults>(new NSUserDefaults(std::move(file), std::move(calls)));
 }
 
 std::filesystem::path NSUserDefaults::standardPreferencesPath()
@@ -172,7 +202,7 @@ void NSUserDefaults::loadIfNeeded()
     _root.reset(plist_new_dict());
 
     std::string bytes;
-    switch (readWholeFile(_path, bytes)) {
+    switch (readWholeFile(*_calls, _path, bytes)) {
     case ReadResult::Missing:
         return;
     case ReadResult::Failed:
@@ -182,13 +212,12 @@ void NSUserDefaults::loadIfNeeded()
         break;
     }
 
-    plist_t parsed = nullptr;
-    if (!bytes.empty())
-        plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &parsed);
-    if (!parsed || plist_get_node_type(parsed) != PLIST_DICT) {
+    plist_t parsed = parsePropertyList(bytes);
+    if (!parsed || plist_get_node_type(parsed) != PLIST_DICT || !survivesRewrite(parsed)) {
         if (parsed)
             plist_free(parsed);
         _fileWasUnreadable = true;
+        _unreadableBytes = std::move(bytes);
         return;
     }
     _root.reset(parsed);
@@ -230,6 +259,24 @@ void NSUserDefaults::setBool(bool value, const NSString& forKey)
     NSNotificationCenter::defaultCenter().postNotificationName(NSUserDefaultsDidChangeNotification, this);
 }
 
+std::filesystem::path NSUserDefaults::fileToReplace() const
+{
+    // Through a symbolic link: replacing the link with a file would cut whatever the user linked
+    // the preferences to. Only the link itself is followed here; folders are taken as they are.
+    // A link may name a file that does not exist yet, so the links are read one by one rather than
+    // resolved as a whole; as the kernel does, a chain of more than 40 is given up on.
+    constexpr int kMaximumLinks = 40;
+    auto path = _path;
+    std::error_code error;
+    for (int hop = 0; hop < kMaximumLinks && std::filesystem::is_symlink(path, error); ++hop) {
+        auto target = std::filesystem::read_symlink(path, error);
+        if (error)
+            return _path;
+        path = target.is_absolute() ? target : folderOf(path) / target;
+    }
+    return path;
+}
+
 bool NSUserDefaults::synchronize()
 {
     // Until something is set the file is exactly what the store holds, and leaving it alone keeps
@@ -237,73 +284,120 @@ bool NSUserDefaults::synchronize()
     if (!_hasUnsavedChanges)
         return true;
 
-    auto folder = folderOf(_path);
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error)
+    auto target = fileToReplace();
+    auto folder = folderOf(target);
+    if (_calls->createFolders(folder) != 0)
         return false;
-    removeLeftoverTemporaryFiles();
+    // A process killed while writing leaves its temporary file behind. The store is the only writer
+    // of its file, so any such file found before its first write belongs to a process that is gone.
+    // Copies set aside are made beside a link, the new file beside its target.
+    if (!_leftoversRemoved) {
+        _leftoversRemoved = true;
+        removeLeftoverTemporaryFiles(folder);
+        if (folderOf(_path) != folder)
+            removeLeftoverTemporaryFiles(folderOf(_path));
+    }
 
     char* data = nullptr;
     uint32_t size = 0;
     plist_to_bin(_root.get(), &data, &size);
     if (!data)
         return false;
-    auto temporary = writeTemporaryFile(_path, data, size);
+    auto temporary = writeTemporaryFile(folder, data, size);
     plist_to_bin_free(data);
     if (!temporary)
         return false;
 
-    if ((_fileWasUnreadable && !keepUnreadableFile()) || rename(temporary->c_str(), _path.c_str()) != 0) {
-        unlink(temporary->c_str());
+    if ((_fileWasUnreadable && !setAsideUnreadableFile(target)) || _calls->rename(*temporary, target) != 0) {
+        _calls->unlink(*temporary);
         return false;
     }
     _fileWasUnreadable = false;
+    _unreadableBytes.reset();
     if (!syncFolder(folder))
         return false;
     _hasUnsavedChanges = false;
     return true;
 }
 
-bool NSUserDefaults::keepUnreadableFile()
+std::optional<std::filesystem::path> NSUserDefaults::writeTemporaryFile(
+    const std::filesystem::path& folder, const char* data, size_t size)
 {
-    auto corrupt = _path;
-    corrupt += ".corrupt";
-    struct stat info { };
-    bool replacing = lstat(corrupt.c_str(), &info) == 0;
-    // A second name for the old bytes leaves the preferences file itself in place until the new one
-    // is renamed over it, so a crash in between still finds a file where the app looks. Where the
-    // file system has no hard links, the old file moves instead.
-    if (replacing && unlink(corrupt.c_str()) != 0 && errno != ENOENT)
-        return false;
-    if (link(_path.c_str(), corrupt.c_str()) != 0) {
-        if (errno == ENOENT)
-            return true;
-        if (rename(_path.c_str(), corrupt.c_str()) != 0)
-            return errno == ENOENT;
+    std::string prefix = (folder / temporaryNamePrefix(_path)).string();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = prefix + randomSuffix();
+        // Mode 0600, which the preferences keep once renamed. The descriptor must not leak into the
+        // shells the app starts, and a name that is taken, even by a link, is never opened.
+        int fd = _calls->open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return std::nullopt;
+        bool written = writeAll(*_calls, fd, data, size) && _calls->fsync(fd) == 0;
+        if (_calls->close(fd) != 0)
+            written = false;
+        if (!written) {
+            _calls->unlink(name);
+            return std::nullopt;
+        }
+        return std::filesystem::path(name);
     }
-    std::fprintf(stderr, "NSUserDefaults: %s could not be read; its bytes are kept as %s%s\n", _path.c_str(),
-        corrupt.c_str(), replacing ? ", replacing an older copy" : "");
-    return true;
+    return std::nullopt;
 }
 
-void NSUserDefaults::removeLeftoverTemporaryFiles()
+// A rename is only durable once the folder that holds the name is on the disk too.
+bool NSUserDefaults::syncFolder(const std::filesystem::path& folder)
 {
-    // A process killed while writing leaves its temporary file behind. The store is the only writer
-    // of its file, so any such file found before its first write belongs to a process that is gone.
-    if (_leftoversRemoved)
-        return;
-    _leftoversRemoved = true;
+    int fd = _calls->open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool synced = _calls->fsync(fd) == 0;
+    _calls->close(fd);
+    return synced;
+}
 
-    auto prefix = temporaryNamePrefix(_path);
-    std::vector<std::filesystem::path> leftovers;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folderOf(_path), error), end; !error && it != end;
-         it.increment(error)) {
-        auto name = it->path().filename().string();
-        if (name.size() == prefix.size() + kTemporarySuffixLength && name.starts_with(prefix))
-            leftovers.push_back(it->path());
+bool NSUserDefaults::setAsideUnreadableFile(const std::filesystem::path& target)
+{
+    auto folder = folderOf(_path);
+    auto nameFor = [&](int index) {
+        auto name = _path;
+        name += index ? ".corrupt-" + std::to_string(index + 1) : std::string(".corrupt");
+        return name;
+    };
+    // Bytes that could be read are copied, so that the preferences file stays where the app looks
+    // until the new one replaces it. Anything else (a folder, a pipe, a file that could not be
+    // read) moves aside whole, since there is nothing to copy from it.
+    std::optional<std::filesystem::path> copy;
+    if (_unreadableBytes) {
+        copy = writeTemporaryFile(folder, _unreadableBytes->data(), _unreadableBytes->size());
+        if (!copy)
+            return false;
     }
-    for (const auto& leftover : leftovers)
-        std::filesystem::remove(leftover, error);
+    const std::filesystem::path& moving = copy ? *copy : target;
+    for (int index = 0; index < kSetAsideNames; ++index) {
+        auto name = nameFor(index);
+        struct stat info { };
+        bool replacing = ::lstat(name.c_str(), &info) == 0;
+        if (_calls->rename(moving, name) != 0) {
+            // Nothing left to set aside: the file went away since it was read.
+            if (errno == ENOENT && !copy)
+                return true;
+            continue;
+        }
+        std::fprintf(stderr, "NSUserDefaults: %s could not be read; it is kept as %s%s\n", _path.c_str(), name.c_str(),
+            replacing ? ", replacing an older copy" : "");
+        return syncFolder(folder);
+    }
+    if (copy)
+        _calls->unlink(*copy);
+    return false;
+}
+
+void NSUserDefaults::removeLeftoverTemporaryFiles(const std::filesystem::path& folder)
+{
+    auto prefix = temporaryNamePrefix(_path);
+    for (const auto& name : _calls->list(folder)) {
+        if (isTemporaryName(name, prefix))
+            _calls->unlink(folder / name);
+    }
 }

@@ -5,6 +5,10 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
+
+class FileCalls;
 
 // The per-application preference store, kept as a binary property list at
 // <device root>/var/mobile/Library/Preferences/<bundle identifier>.plist (XML property lists are read
@@ -14,12 +18,21 @@
 // only writer of its file. Everything the file held is kept, whatever its type, so a rewrite never
 // drops keys that this app does not use itself.
 //
+// Only a regular file of at most 1 MiB is read, opened so that a pipe or a device in its place
+// cannot block, and its property list must stay within the bounds of PropertyListLimits.h before
+// it is parsed. Anything else (a folder, a pipe, a file that cannot be read, does not parse, is too
+// large, too deep, expands too far, or whose root is not a dictionary) reads as no keys. Before the
+// next write replaces it, it is set aside beside the preferences as <name>.plist.corrupt: its bytes
+// are copied there when they could be read, and the entry itself is moved there otherwise. A name
+// taken by something that is not a file is passed over for <name>.plist.corrupt-2 and so on; an
+// older file under the chosen name is replaced, and a line on standard error says what happened.
+//
 // synchronize() is atomic and durable: it writes a temporary file in the same folder, fsyncs it,
-// renames it over the old one and fsyncs the folder, so a crash at any moment leaves either the old
-// or the new file. A file that cannot be read or parsed, or whose root is not a dictionary, reads as
-// no keys, and before the next write replaces it, its bytes are kept beside it as
-// <name>.plist.corrupt. Only the newest such file is kept: an older .corrupt is replaced, and a line
-// on standard error says so.
+// renames it over the old one and fsyncs the folder, so a power loss at any moment leaves either
+// the old or the new file. Where the preferences file is a symbolic link, the link stays and the
+// file it names is replaced, in that file's own folder. Temporary files carry a marker in their
+// name that no user would choose; those that a killed writer left behind are removed before the
+// first write, and nothing else is.
 //
 // The store belongs to the main thread and does not lock.
 class NSUserDefaults final : public NSObject {
@@ -34,6 +47,8 @@ public:
     static void resetStandardUserDefaults();
 
     static std::shared_ptr<NSUserDefaults> create(std::filesystem::path file);
+    // A store whose file calls go through CALLS, for tests that simulate the disk beneath it.
+    static std::shared_ptr<NSUserDefaults> create(std::filesystem::path file, std::shared_ptr<FileCalls> calls);
     static std::filesystem::path standardPreferencesPath();
 
     // The stored boolean. A number stored under the key reads YES when it is not zero, as the
@@ -53,15 +68,21 @@ private:
         void operator()(void* plist) const;
     };
 
-    explicit NSUserDefaults(std::filesystem::path file);
+    NSUserDefaults(std::filesystem::path file, std::shared_ptr<FileCalls> calls);
 
     void loadIfNeeded();
-    bool keepUnreadableFile();
-    void removeLeftoverTemporaryFiles();
+    std::filesystem::path fileToReplace() const;
+    bool setAsideUnreadableFile(const std::filesystem::path& target);
+    void removeLeftoverTemporaryFiles(const std::filesystem::path& folder);
+    std::optional<std::filesystem::path> writeTemporaryFile(const std::filesystem::path& folder, const char* data, size_t size);
+    bool syncFolder(const std::filesystem::path& folder);
 
     std::filesystem::path _path;
+    std::shared_ptr<FileCalls> _calls;
     bool _loaded = false;
     bool _fileWasUnreadable = false;
+    // The bytes of an unreadable file when they could be read, to be copied aside.
+    std::optional<std::string> _unreadableBytes;
     bool _hasUnsavedChanges = false;
     bool _leftoversRemoved = false;
     // The root dictionary of the property list (a libplist node).

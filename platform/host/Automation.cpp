@@ -1,5 +1,6 @@
 #include "platform/host/Automation.h"
 
+#include "platform/host/MessageText.h"
 #include "platform/host/RunLoopTurn.h"
 #include "platform/host/TreeDump.h"
 #include "platform/render/Painter.h"
@@ -11,6 +12,7 @@
 #include "platform/uikit/UIWindow.h"
 
 #include <charconv>
+#include <cmath>
 #include <fstream>
 #include <ostream>
 #include <sstream>
@@ -49,8 +51,33 @@ std::string_view withoutComment(std::string_view line)
     return line;
 }
 
-// A selector's own grammar: #identifier, "text" or X,Y.
-std::string checkSelector(const std::string& selector)
+// The X,Y of a point selector: two finite numbers, or none.
+std::optional<CGPoint> parsePoint(std::string_view selector)
+{
+    auto comma = selector.find(',');
+    if (comma == std::string_view::npos)
+        return std::nullopt;
+    auto number = [](std::string_view text) -> std::optional<double> {
+        auto trimmed = trim(text);
+        double value = 0;
+        auto [end, error] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
+        if (trimmed.empty() || error != std::errc() || end != trimmed.data() + trimmed.size() || !std::isfinite(value))
+            return std::nullopt;
+        return value;
+    };
+    auto x = number(selector.substr(0, comma)), y = number(selector.substr(comma + 1));
+    if (!x || !y)
+        return std::nullopt;
+    return CGPoint { CGFloat(*x), CGFloat(*y) };
+}
+
+bool liesOn(CGPoint point, CGSize screen)
+{
+    return point.x >= 0 && point.y >= 0 && point.x < screen.width && point.y < screen.height;
+}
+
+// A selector's own grammar: #identifier, "text" or X,Y; a point must lie on SCREEN when one is given.
+std::string checkSelector(const std::string& selector, std::optional<CGSize> screen = std::nullopt)
 {
     if (selector.empty())
         return "tap needs a selector: #identifier, \"text\" or X,Y";
@@ -58,18 +85,19 @@ std::string checkSelector(const std::string& selector)
         return selector.size() > 1 ? "" : "an identifier selector needs a name after '#'";
     if (selector[0] == '"') {
         if (selector.size() < 2 || selector.back() != '"' || (selector.size() >= 3 && selector[selector.size() - 2] == '\\'))
-            return "unterminated text selector " + selector;
+            return "unterminated text selector " + quotedForMessage(selector);
         return "";
     }
-    auto comma = selector.find(',');
-    if (comma == std::string::npos)
-        return "'" + selector + "' is not a selector: use #identifier, \"text\" or X,Y";
-    double x, y;
-    auto xs = trim(selector.substr(0, comma)), ys = trim(selector.substr(comma + 1));
-    auto [xe, xerr] = std::from_chars(xs.data(), xs.data() + xs.size(), x);
-    auto [ye, yerr] = std::from_chars(ys.data(), ys.data() + ys.size(), y);
-    if (xerr != std::errc() || yerr != std::errc() || xe != xs.data() + xs.size() || ye != ys.data() + ys.size())
-        return "'" + selector + "' is not a point: use X,Y in screen points";
+    if (selector.find(',') == std::string::npos)
+        return quotedForMessage(selector) + " is not a selector: use #identifier, \"text\" or X,Y";
+    auto point = parsePoint(selector);
+    if (!point)
+        return quotedForMessage(selector) + " is not a point: use X,Y in screen points";
+    if (screen && !liesOn(*point, *screen)) {
+        std::ostringstream size;
+        size << screen->width << "x" << screen->height;
+        return "the point " + quotedForMessage(selector) + " lies outside the screen of " + size.str() + " points";
+    }
     return "";
 }
 
@@ -108,11 +136,16 @@ std::string frameText(const CGRect& r)
 
 } // namespace
 
-AutomationScript parseAutomationScript(std::string_view text)
+AutomationScript parseAutomationScript(std::string_view text, std::optional<CGSize> screen)
 {
     AutomationScript script;
     int lineNumber = 0;
     size_t position = 0;
+    auto fail = [&](const std::string& message) {
+        script.error = "line " + std::to_string(lineNumber) + ": " + message;
+        script.commands.clear();
+        return script;
+    };
     while (position <= text.size()) {
         size_t end = text.find('\n', position);
         if (end == std::string_view::npos)
@@ -120,6 +153,14 @@ AutomationScript parseAutomationScript(std::string_view text)
         std::string_view rawLine = text.substr(position, end - position);
         position = end + 1;
         ++lineNumber;
+        if (rawLine.size() > kMaximumScriptLineBytes)
+            return fail("longer than " + std::to_string(kMaximumScriptLineBytes) + " bytes");
+        // Control characters have no meaning in a command and would only reach the terminal in
+        // messages; a script holding one is not a script.
+        for (unsigned char c : rawLine) {
+            if ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7F)
+                return fail("holds the control character " + quotedForMessage(std::string(1, char(c))));
+        }
         std::string line = trim(withoutComment(rawLine));
         if (line.empty()) {
             if (end == text.size())
@@ -131,25 +172,15 @@ AutomationScript parseAutomationScript(std::string_view text)
         bool known = false;
         for (auto verb : kVerbs)
             known = known || command.verb == verb;
-        auto fail = [&](const std::string& message) {
-            script.error = "line " + std::to_string(lineNumber) + ": " + message;
-            script.commands.clear();
-        };
-        if (!known) {
-            fail("unknown command '" + command.verb + "' (commands: tap, settle, tree, screenshot, quit)");
-            return script;
-        }
+        if (!known)
+            return fail("unknown command " + quotedForMessage(command.verb) + " (commands: tap, settle, tree, screenshot, quit)");
         if (command.verb == "tap") {
-            if (auto problem = checkSelector(command.argument); !problem.empty()) {
-                fail(problem);
-                return script;
-            }
+            if (auto problem = checkSelector(command.argument, screen); !problem.empty())
+                return fail(problem);
         } else if (command.verb == "screenshot" && command.argument.empty()) {
-            fail("screenshot needs a file name");
-            return script;
+            return fail("screenshot needs a file name");
         } else if ((command.verb == "settle" || command.verb == "quit") && !command.argument.empty()) {
-            fail(command.verb + " takes no argument");
-            return script;
+            return fail(command.verb + " takes no argument");
         }
         script.commands.push_back(std::move(command));
         if (end == text.size())
@@ -249,14 +280,13 @@ std::vector<AutomationElement> Automation::resolve(const std::string& selector, 
             error = "nothing on screen matches " + selector;
         return matches;
     }
-    auto comma = selector.find(',');
-    double x = std::stod(selector.substr(0, comma)), y = std::stod(selector.substr(comma + 1));
+    CGPoint point = *parsePoint(selector);
     CGRect screen = UIScreen::mainScreen().bounds();
-    if (x < 0 || y < 0 || x >= screen.size.width || y >= screen.size.height) {
-        error = "the point " + selector + " lies outside the screen " + frameText(screen);
+    if (!liesOn(point, screen.size)) {
+        error = "the point " + quotedForMessage(selector) + " lies outside the screen " + frameText(screen);
         return { };
     }
-    matches.push_back({ nullptr, false, std::nullopt, CGRectMake(CGFloat(x), CGFloat(y), 0, 0), "the point " + selector });
+    matches.push_back({ nullptr, false, std::nullopt, CGRectMake(point.x, point.y, 0, 0), "the point " + selector });
     return matches;
 }
 

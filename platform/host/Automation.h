@@ -26,8 +26,10 @@ struct AutomationScript {
 };
 
 // Reads a script: one command a line, '#' starts a comment, blank lines are skipped. Every line
-// is checked before anything runs, so a bad script runs nothing.
-AutomationScript parseAutomationScript(std::string_view text);
+// is checked before anything runs, so a bad script runs nothing: its grammar, its numbers (finite,
+// and on SCREEN when it is given), its length and that it holds no control characters.
+inline constexpr size_t kMaximumScriptLineBytes = 4096;
+AutomationScript parseAutomationScript(std::string_view text, std::optional<CGSize> screen = std::nullopt);
 
 // Something on screen that a selector can name: a view, or a part of one that takes taps on its
 // own (a bar button of a navigation bar).

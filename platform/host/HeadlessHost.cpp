@@ -1,5 +1,7 @@
 #include "platform/host/HeadlessHost.h"
 
+#include "platform/uikit/UIScreen.h"
+
 #include <istream>
 #include <ostream>
 
@@ -36,7 +38,7 @@ int HeadlessHost::runConsole(std::istream& in)
         if (!std::getline(in, line))
             break;
         ++lineNumber;
-        auto script = parseAutomationScript(line);
+        auto script = parseAutomationScript(line, UIScreen::mainScreen().bounds().size);
         if (!script.error.empty()) {
             _err << script.error.substr(script.error.find(": ") + 2) << std::endl;
             continue;

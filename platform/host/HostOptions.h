@@ -18,10 +18,29 @@ struct HostOptions {
     bool help = false;
 };
 
+// A screen given with --screen is this many points wide and high at least and at most, and a
+// scale lies between these: every frame then fits in memory and on a painter's surface.
+inline constexpr double kMinimumScreenPoints = 240;
+inline constexpr double kMaximumScreenPoints = 4096;
+inline constexpr double kMinimumScale = 1;
+inline constexpr double kMaximumScale = 4;
+
 struct HostOptionsResult {
     std::optional<HostOptions> options;
     std::string error;
 };
 
+// Parses and checks every option before anything runs: numbers whole and in range, the device
+// root an existing folder, each option at most once. Errors are one line, with the argument
+// quoted and cut short.
 HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments);
 std::string hostUsage(const std::string& program);
+
+// A script file is read whole before it runs. It must be a regular file or a pipe, and no
+// larger than this.
+inline constexpr size_t kMaximumScriptBytes = 1 << 20;
+struct ScriptFileResult {
+    std::optional<std::string> text;
+    std::string error;
+};
+ScriptFileResult readScriptFile(const std::string& path);

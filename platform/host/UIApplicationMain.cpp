@@ -4,6 +4,7 @@
 #include "platform/host/HostOptions.h"
 #include "platform/host/HostedApplication.h"
 #include "platform/host/SDLHost.h"
+#include "platform/system/Privilege.h"
 #include "platform/system/System.h"
 
 #include <fstream>
@@ -16,18 +17,15 @@ namespace {
 
 constexpr const char* kHeadlessStatusTime = "9:41";
 
-std::optional<std::string> readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 } // namespace
 
 int UIApplicationMain(int argc, char** argv, const char* principalClassName, const char* delegateClassName)
 {
+    // Before anything is read or written: everything the program opens, it opens as its user.
+    if (!actAsRealUser()) {
+        std::cerr << "cannot give up the raised privilege this program was started with\n";
+        return 1;
+    }
     std::vector<std::string> arguments(argv, argv + argc);
     std::string program = arguments.empty() ? "Zentrova" : arguments[0];
     if (auto slash = program.rfind('/'); slash != std::string::npos)
@@ -45,13 +43,14 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
 
     // A script is read and checked whole before the app starts, so a bad one runs nothing.
     std::optional<AutomationScript> script;
+    CGSize screen { CGFloat(options.device.width), CGFloat(options.device.height) };
     if (options.scriptPath) {
-        auto text = readFile(*options.scriptPath);
-        if (!text) {
-            std::cerr << program << ": cannot read script " << *options.scriptPath << '\n';
+        auto file = readScriptFile(*options.scriptPath);
+        if (!file.text) {
+            std::cerr << program << ": " << file.error << '\n';
             return 2;
         }
-        script = parseAutomationScript(*text);
+        script = parseAutomationScript(*file.text, screen);
     }
 
     bool windowed = !options.headless;
@@ -65,8 +64,15 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
         }
     }
     if (!windowed && !script && !options.screenshotPath && !isatty(STDIN_FILENO)) {
-        std::string text((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-        script = parseAutomationScript(text);
+        std::string text;
+        char buffer[16384];
+        while (text.size() <= kMaximumScriptBytes && std::cin.read(buffer, sizeof buffer).gcount() > 0)
+            text.append(buffer, static_cast<size_t>(std::cin.gcount()));
+        if (text.size() > kMaximumScriptBytes) {
+            std::cerr << program << ": the script on standard input is larger than " << kMaximumScriptBytes << " bytes\n";
+            return 2;
+        }
+        script = parseAutomationScript(text, screen);
     }
     if (script && !script->error.empty()) {
         std::cerr << program << ": " << script->error << '\n';

@@ -1,9 +1,11 @@
 #include "platform/system/System.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <optional>
 #include <spawn.h>
 #include <string_view>
 #include <sys/auxv.h>
@@ -19,38 +21,69 @@ namespace {
 constexpr std::string_view kSafePath = "/usr/sbin:/usr/bin:/sbin:/bin";
 constexpr const char* kURLOpener = "xdg-open";
 
-// Variables that let whoever started the process change what a shell or the dynamic linker does:
-// run a file at start-up, split words differently, trace into a chosen file, load code.
-constexpr std::array<std::string_view, 11> kUnsafeNames {
-    "IFS",
-    "ENV",
-    "BASH_ENV",
-    "SHELLOPTS",
-    "BASHOPTS",
-    "CDPATH",
-    "PS4",
-    "GLOBIGNORE",
-    // glibc itself drops these for a set-user-ID start, but a child started by a process whose
-    // real and effective ids agree again would honour them.
-    "GCONV_PATH",
-    "LOCPATH",
-    "NLSPATH",
+// A child with raised privilege gets only these variables from this process, each once and only
+// with a value that cannot steer it: whoever started the process chose every one of them. The
+// rest (IFS, ENV, LD_*, TZ, BROWSER, XDG_*, PERL5LIB, exported functions, ...) is dropped.
+enum class ValueKind { Folder, Locale, Terminal, UserName };
+struct CarriedVariable {
+    std::string_view name;
+    ValueKind kind;
 };
-constexpr std::array<std::string_view, 2> kUnsafePrefixes { "LD_", "BASH_FUNC_" };
+constexpr std::array<CarriedVariable, 5> kCarriedNames {
+    CarriedVariable { "HOME", ValueKind::Folder },
+    CarriedVariable { "LANG", ValueKind::Locale },
+    CarriedVariable { "TERM", ValueKind::Terminal },
+    CarriedVariable { "USER", ValueKind::UserName },
+    CarriedVariable { "LOGNAME", ValueKind::UserName },
+};
+constexpr std::string_view kLocalePrefix = "LC_";
 
-bool isUnsafeVariable(std::string_view name, std::string_view value)
+bool isAlphanumeric(char c)
 {
-    for (auto unsafe : kUnsafeNames) {
-        if (name == unsafe)
-            return true;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+bool onlyCharacters(std::string_view value, std::string_view extra)
+{
+    for (char c : value) {
+        if (!isAlphanumeric(c) && extra.find(c) == std::string_view::npos)
+            return false;
     }
-    for (auto prefix : kUnsafePrefixes) {
-        if (name.starts_with(prefix))
-            return true;
+    return true;
+}
+
+bool isSaneValue(ValueKind kind, std::string_view value)
+{
+    switch (kind) {
+    case ValueKind::Folder:
+        // An absolute path of printable characters that does not climb out with "..".
+        if (!value.starts_with('/') || value.size() > 4096 || value.find("/..") != std::string_view::npos)
+            return false;
+        for (char c : value) {
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+                return false;
+        }
+        return true;
+    case ValueKind::Locale:
+        // A locale name ("de_DE.UTF-8", "C", "sr_RS@latin"); a slash would name a file of the caller's.
+        return !value.empty() && value.size() <= 64 && onlyCharacters(value, "._-@");
+    case ValueKind::Terminal:
+        return !value.empty() && value.size() <= 64 && onlyCharacters(value, "._+-");
+    case ValueKind::UserName:
+        return !value.empty() && value.size() <= 32 && !value.starts_with('-') && onlyCharacters(value, "._-");
     }
-    // Older shells import any variable whose value looks like a function body as a function, so
-    // anything shaped like one goes, whatever its name.
-    return value.starts_with("()");
+    return false;
+}
+
+std::optional<ValueKind> carriedKind(std::string_view name)
+{
+    for (auto& carried : kCarriedNames) {
+        if (carried.name == name)
+            return carried.kind;
+    }
+    if (name.starts_with(kLocalePrefix) && name.size() > kLocalePrefix.size() && onlyCharacters(name, "_"))
+        return ValueKind::Locale;
+    return std::nullopt;
 }
 
 // The argument and environment arrays that posix_spawn takes point into these strings, so the
@@ -122,6 +155,17 @@ void reapInBackground(pid_t pid)
     }
 }
 
+// Whether the effective or saved IDs differ from the real ones: a set-user-ID start, also after
+// actAsRealUser has lowered the effective IDs and root is left in the saved ones only.
+bool holdsOtherIdentity()
+{
+    uid_t realUser, effectiveUser, savedUser;
+    gid_t realGroup, effectiveGroup, savedGroup;
+    if (getresuid(&realUser, &effectiveUser, &savedUser) != 0 || getresgid(&realGroup, &effectiveGroup, &savedGroup) != 0)
+        return true;
+    return realUser != effectiveUser || realUser != savedUser || realGroup != effectiveGroup || realGroup != savedGroup;
+}
+
 bool containsNul(const std::string& text)
 {
     return text.find('\0') != std::string::npos;
@@ -131,13 +175,17 @@ bool containsNul(const std::string& text)
 
 RealSystem::RealSystem(std::string shellPath)
     : _shellPath(std::move(shellPath))
-    , _startedPrivileged(getauxval(AT_SECURE) || ::getuid() != ::geteuid() || ::getgid() != ::getegid())
+    , _startedPrivileged(getauxval(AT_SECURE) || holdsOtherIdentity())
 {
 }
 
 int RealSystem::setuid(uid_t uid)
 {
     uid_t realBefore = ::getuid();
+    // A set-user-ID program runs as its user (actAsRealUser) with root kept in the saved ID; the
+    // identity change takes root back first, so that setuid(0) then sets all three IDs.
+    if (::geteuid() != uid)
+        ::seteuid(uid);
     int result = ::setuid(uid);
     if (!result && !uid && realBefore)
         _raisedByCall = true;
@@ -148,6 +196,14 @@ int RealSystem::setgid(gid_t gid)
 {
     gid_t realBefore = ::getgid();
     int result = ::setgid(gid);
+    if (result != 0 && errno == EPERM) {
+        // Changing the group needs root as the effective user, for the moment of the call only.
+        uid_t effective = ::geteuid();
+        if (::seteuid(0) == 0) {
+            result = ::setgid(gid);
+            ::seteuid(effective);
+        }
+    }
     if (!result && !gid && realBefore)
         _raisedByCall = true;
     return result;
@@ -208,17 +264,20 @@ std::vector<std::string> RealSystem::cleanEnvironment(char* const* environment)
     std::vector<std::string> clean { "PATH=" + std::string(kSafePath) };
     if (!environment)
         return clean;
+    std::vector<std::string_view> carried;
     for (auto entry = environment; *entry; ++entry) {
         std::string_view variable(*entry);
         auto equals = variable.find('=');
-        // An entry without a name cannot be looked at, so it cannot be judged harmless either.
         if (equals == std::string_view::npos || !equals)
             continue;
         auto name = variable.substr(0, equals);
-        auto value = variable.substr(equals + 1);
-        if (name == "PATH" || isUnsafeVariable(name, value))
+        auto kind = carriedKind(name);
+        // The first of two entries with one name is the one getenv finds; a second is dropped.
+        if (!kind || std::find(carried.begin(), carried.end(), name) != carried.end())
             continue;
-        clean.emplace_back(variable);
+        carried.push_back(name);
+        if (isSaneValue(*kind, variable.substr(equals + 1)))
+            clean.emplace_back(variable);
     }
     return clean;
 }

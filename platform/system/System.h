@@ -47,12 +47,14 @@ public:
     // looked up on the clean environment's PATH rather than on this process's.
     int openURL(const std::string& url) override;
 
-    // Whether children get the clean environment: the process started set-user-ID or set-group-ID,
+    // Whether children get the clean environment: the process started set-user-ID or set-group-ID
+    // (also once its effective IDs are lowered and root is left in the saved ones),
     // or it raised its identity with setuid(0) or setgid(0) from a real id that was not 0.
     bool hasRaisedPrivilege() const { return _startedPrivileged || _raisedByCall; }
 
-    // The environment handed to children when privilege was raised: a fixed safe PATH and none of
-    // the variables that change what a shell runs (IFS, ENV, BASH_ENV, LD_*, exported functions...).
+    // The environment handed to children when privilege was raised: a fixed safe PATH, and HOME,
+    // LANG, LC_*, TERM, USER and LOGNAME carried over when their values are plain (an absolute
+    // folder, a locale name, a terminal name, a user name). Nothing else is carried over.
     static std::vector<std::string> cleanEnvironment(char* const* environment);
 
     // The first regular, executable file called NAME in the directories of SEARCHPATH (separated by

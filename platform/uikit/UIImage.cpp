@@ -25,7 +25,35 @@ int readFromMemory(GifFileType* gif, GifByteType* out, int length)
     return static_cast<int>(count);
 }
 
-// The first frame of a GIF, composed on a transparent canvas of the logical screen's size.
+bool isAcceptableSize(int64_t width, int64_t height)
+{
+    return width > 0 && height > 0 && width <= UIImage::kMaximumSide && height <= UIImage::kMaximumSide
+        && width * height <= UIImage::kMaximumPixels;
+}
+
+// The rows of the first frame in the order the file stores them: interlaced frames store every
+// eighth row first, then the rows between, in four passes.
+std::vector<int> storedRowOrder(int height, bool interlaced)
+{
+    std::vector<int> rows;
+    rows.reserve(static_cast<size_t>(height));
+    if (!interlaced) {
+        for (int y = 0; y < height; ++y)
+            rows.push_back(y);
+        return rows;
+    }
+    constexpr int kStart[] = { 0, 4, 2, 1 };
+    constexpr int kStep[] = { 8, 8, 4, 2 };
+    for (int pass = 0; pass < 4; ++pass) {
+        for (int y = kStart[pass]; y < height; y += kStep[pass])
+            rows.push_back(y);
+    }
+    return rows;
+}
+
+// The first frame of a GIF, composed on a transparent canvas of the logical screen's size. The
+// records are read one by one, rather than the whole file at once, so that the declared sizes of
+// the screen and the frame are checked before anything is allocated for them.
 std::shared_ptr<render::Image> decodeGIF(const std::vector<unsigned char>& bytes)
 {
     MemoryReader reader { &bytes };
@@ -33,35 +61,71 @@ std::shared_ptr<render::Image> decodeGIF(const std::vector<unsigned char>& bytes
     GifFileType* gif = DGifOpen(&reader, readFromMemory, &error);
     if (!gif)
         return nullptr;
-    std::shared_ptr<render::Image> image;
-    if (DGifSlurp(gif) == GIF_OK && gif->ImageCount > 0 && gif->SWidth > 0 && gif->SHeight > 0) {
-        const SavedImage& frame = gif->SavedImages[0];
-        const ColorMapObject* palette = frame.ImageDesc.ColorMap ? frame.ImageDesc.ColorMap : gif->SColorMap;
-        GraphicsControlBlock control {};
-        control.TransparentColor = NO_TRANSPARENT_COLOR;
-        DGifSavedExtensionToGCB(gif, 0, &control);
-        int width = gif->SWidth, height = gif->SHeight;
-        std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-        const GifImageDesc& desc = frame.ImageDesc;
-        if (palette) {
-            for (int y = 0; y < desc.Height; ++y) {
-                for (int x = 0; x < desc.Width; ++x) {
-                    int px = desc.Left + x, py = desc.Top + y;
-                    if (px < 0 || py < 0 || px >= width || py >= height)
-                        continue;
-                    int index = frame.RasterBits[static_cast<size_t>(y) * static_cast<size_t>(desc.Width) + static_cast<size_t>(x)];
-                    if (index == control.TransparentColor || index >= palette->ColorCount)
-                        continue;
-                    const GifColorType& c = palette->Colors[index];
-                    pixels[static_cast<size_t>(py) * static_cast<size_t>(width) + static_cast<size_t>(px)]
-                        = 0xFF000000u | (uint32_t(c.Red) << 16) | (uint32_t(c.Green) << 8) | uint32_t(c.Blue);
-                }
+    struct Closer {
+        GifFileType* gif;
+        ~Closer()
+        {
+            int error = 0;
+            DGifCloseFile(gif, &error);
+        }
+    } closer { gif };
+    if (!isAcceptableSize(gif->SWidth, gif->SHeight))
+        return nullptr;
+
+    GraphicsControlBlock control {};
+    control.TransparentColor = NO_TRANSPARENT_COLOR;
+    for (;;) {
+        GifRecordType record;
+        if (DGifGetRecordType(gif, &record) != GIF_OK || record == TERMINATE_RECORD_TYPE)
+            return nullptr;
+        if (record == EXTENSION_RECORD_TYPE) {
+            int code = 0;
+            GifByteType* block = nullptr;
+            if (DGifGetExtension(gif, &code, &block) != GIF_OK)
+                return nullptr;
+            if (code == GRAPHICS_EXT_FUNC_CODE && block)
+                DGifExtensionToGCB(block[0], block + 1, &control);
+            while (block) {
+                if (DGifGetExtensionNext(gif, &block) != GIF_OK)
+                    return nullptr;
             }
-            image = render::Image::fromARGB(width, height, std::move(pixels));
+            continue;
+        }
+        if (record != IMAGE_DESC_RECORD_TYPE)
+            continue;
+        if (DGifGetImageDesc(gif) != GIF_OK)
+            return nullptr;
+        break;
+    }
+
+    const GifImageDesc& desc = gif->Image;
+    if (!isAcceptableSize(desc.Width, desc.Height))
+        return nullptr;
+    const ColorMapObject* palette = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+    if (!palette)
+        return nullptr;
+    std::vector<GifPixelType> raster(static_cast<size_t>(desc.Width) * static_cast<size_t>(desc.Height));
+    for (int row : storedRowOrder(desc.Height, desc.Interlace)) {
+        if (DGifGetLine(gif, &raster[static_cast<size_t>(row) * static_cast<size_t>(desc.Width)], desc.Width) != GIF_OK)
+            return nullptr;
+    }
+
+    int width = gif->SWidth, height = gif->SHeight;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    for (int y = 0; y < desc.Height; ++y) {
+        for (int x = 0; x < desc.Width; ++x) {
+            int px = desc.Left + x, py = desc.Top + y;
+            if (px < 0 || py < 0 || px >= width || py >= height)
+                continue;
+            int index = raster[static_cast<size_t>(y) * static_cast<size_t>(desc.Width) + static_cast<size_t>(x)];
+            if (index == control.TransparentColor || index >= palette->ColorCount)
+                continue;
+            const GifColorType& c = palette->Colors[index];
+            pixels[static_cast<size_t>(py) * static_cast<size_t>(width) + static_cast<size_t>(px)]
+                = 0xFF000000u | (uint32_t(c.Red) << 16) | (uint32_t(c.Green) << 8) | uint32_t(c.Blue);
         }
     }
-    DGifCloseFile(gif, &error);
-    return image;
+    return render::Image::fromARGB(width, height, std::move(pixels));
 }
 
 struct PNGReader {
@@ -79,8 +143,19 @@ cairo_status_t readPNG(void* closure, unsigned char* data, unsigned int length)
     return CAIRO_STATUS_SUCCESS;
 }
 
+uint32_t bigEndian32(const unsigned char* bytes)
+{
+    return (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) | uint32_t(bytes[3]);
+}
+
 std::shared_ptr<render::Image> decodePNG(const std::vector<unsigned char>& bytes)
 {
+    // The header chunk comes first, right after the signature: its width and height decide whether
+    // the picture is decoded at all.
+    constexpr size_t kHeaderEnd = 8 + 8 + 8;
+    if (bytes.size() < kHeaderEnd || std::memcmp(bytes.data() + 12, "IHDR", 4) != 0
+        || !isAcceptableSize(bigEndian32(bytes.data() + 16), bigEndian32(bytes.data() + 20)))
+        return nullptr;
     PNGReader reader { &bytes };
     cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(readPNG, &reader);
     std::shared_ptr<render::Image> image;

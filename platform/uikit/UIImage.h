@@ -3,6 +3,7 @@
 #include "platform/foundation/NSObject.h"
 #include "platform/uikit/CGGeometry.h"
 
+#include <cstdint>
 #include <memory>
 
 class NSData;
@@ -15,7 +16,13 @@ class UIImage final : public NSObject {
 public:
     ZENTROVA_CLASS_NAME(UIImage)
 
-    // Decodes GIF or PNG data; none when the data is not a picture.
+    // Pictures larger than these are refused before anything is allocated for them, whatever
+    // size the data declares.
+    static constexpr int kMaximumSide = 8192;
+    static constexpr int64_t kMaximumPixels = 4096 * 4096;
+
+    // Decodes GIF or PNG data; none when the data is not a picture or declares a size beyond the
+    // bounds above.
     static std::shared_ptr<UIImage> imageWithData(const NSData& data);
     static std::shared_ptr<UIImage> imageWithRenderImage(std::shared_ptr<render::Image> image);
 

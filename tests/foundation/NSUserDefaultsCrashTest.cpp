@@ -4,6 +4,7 @@
 #include "tests/support/TempDir.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -147,12 +148,98 @@ TEST(NSUserDefaultsCrash, KilledWriterAlwaysLeavesAWrittenValue)
             auto name = entry.path().filename().string();
             if (name == "test.plist")
                 continue;
-            EXPECT_TRUE(name.starts_with(".test.plist.") && name.size() == 18) << name;
+            EXPECT_TRUE(name.starts_with(".test.plist.zentrova-tmp-") && name.size() == 31) << name;
             ++temporaries;
         }
         EXPECT_LE(temporaries, 1);
     }
     EXPECT_GE(counter, static_cast<uint32_t>(kRounds / 4));
+}
+
+TEST(NSUserDefaultsCrash, KilledWhileSettingAsideAnUnreadableFileLosesNoneOfItsBytes)
+{
+    TempDir dir;
+    auto folder = dir.path() / "Preferences";
+    auto file = folder / "test.plist";
+    auto setAside = folder / "test.plist.corrupt";
+    fs::create_directories(folder);
+    // Large enough that copying it aside takes a while, so that kills land inside the copy.
+    std::mt19937 random(20261208);
+    std::string garbage(256 << 10, '\0');
+    for (auto& byte : garbage)
+        byte = static_cast<char>(random());
+
+    // Kills are spread over the time one whole write takes on this disk, and a little beyond.
+    writeFileBytes(file, garbage);
+    auto started = std::chrono::steady_clock::now();
+    {
+        auto store = NSUserDefaults::create(file);
+        store->setBool(true, "k");
+        ASSERT_TRUE(store->synchronize());
+    }
+    auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    std::uniform_int_distribution<long> delays(0, took.count() * 3 / 2 + 1);
+    constexpr int kRounds = 80;
+    int replaced = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE(testing::Message() << "round " << round);
+        fs::remove(setAside);
+        writeFileBytes(file, garbage);
+        int report[2];
+        ASSERT_EQ(pipe(report), 0);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (!child) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            close(report[0]);
+            char ready = 'r';
+            if (write(report[1], &ready, 1) != 1)
+                _exit(2);
+            auto store = NSUserDefaults::create(file);
+            store->setBool(true, "k");
+            char done = store->synchronize() ? 'y' : 'n';
+            if (write(report[1], &done, 1) != 1)
+                _exit(3);
+            for (;;)
+                pause();
+        }
+        close(report[1]);
+        char ready = 0;
+        ASSERT_TRUE(readExactly(report[0], &ready, 1));
+        long delay = delays(random);
+        timespec pause { delay / 1000000, (delay % 1000000) * 1000 };
+        nanosleep(&pause, nullptr);
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        char done = 0;
+        bool finished = readExactly(report[0], &done, 1);
+        close(report[0]);
+        EXPECT_TRUE(!finished || done == 'y');
+
+        // The unreadable bytes are where they were, or the new file is in place and they are set aside.
+        auto bytes = readFileBytes(file);
+        if (bytes == garbage) {
+            EXPECT_FALSE(finished);
+        } else {
+            ++replaced;
+            EXPECT_TRUE(NSUserDefaults::create(file)->boolForKey("k"));
+            EXPECT_EQ(readFileBytes(setAside), garbage);
+        }
+
+        // The next start writes, and whatever the killed one left is gone.
+        auto store = NSUserDefaults::create(file);
+        store->setBool(true, "k");
+        ASSERT_TRUE(store->synchronize());
+        EXPECT_EQ(readFileBytes(setAside), garbage);
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            auto name = entry.path().filename().string();
+            EXPECT_TRUE(name == "test.plist" || name == "test.plist.corrupt") << name;
+        }
+    }
+    // Some kills came before the replacement and some after it.
+    EXPECT_GT(replaced, 0);
+    EXPECT_LT(replaced, kRounds);
 }
 
 } // namespace

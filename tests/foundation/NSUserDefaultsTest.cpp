@@ -3,6 +3,7 @@
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "tests/support/CountingObserver.h"
+#include "tests/support/HostilePlists.h"
 #include "tests/support/PlistFiles.h"
 #include "tests/support/TempDir.h"
 
@@ -228,18 +229,81 @@ TEST_F(NSUserDefaultsTest, NewestUnreadableFileReplacesAnOlderCopy)
     EXPECT_TRUE(NSUserDefaults::create(file)->boolForKey("k"));
 }
 
-TEST_F(NSUserDefaultsTest, LeftoverTemporaryFilesOfThisStoreAreRemoved)
+TEST_F(NSUserDefaultsTest, OnlyTemporaryFilesThisStoreLeftAreRemoved)
 {
     auto folder = file.parent_path();
     fs::create_directories(folder);
-    for (const char* name : { ".test.plist.Ab12Cd", ".test.plist.long123", ".other.plist.Ab12Cd", "other.plist" })
+    // The user's own dot-files, however much they look like leftovers, stay.
+    for (const char* name : { ".test.plist.zentrova-tmp-Ab12Cd", ".test.plist.Ab12Cd", ".test.plist.backup",
+             ".test.plist.zentrova-tmp-long123", ".test.plist.zentrova-tmp-Ab!2Cd", ".other.plist.zentrova-tmp-Ab12Cd",
+             "other.plist" })
         writeFileBytes(folder / name, "x");
 
     auto store = NSUserDefaults::create(file);
     store->setBool(true, "k");
     ASSERT_TRUE(store->synchronize());
     EXPECT_EQ(namesIn(folder),
-        std::vector<std::string>({ ".other.plist.Ab12Cd", ".test.plist.long123", "other.plist", "test.plist" }));
+        std::vector<std::string>({ ".other.plist.zentrova-tmp-Ab12Cd", ".test.plist.Ab12Cd", ".test.plist.backup",
+            ".test.plist.zentrova-tmp-Ab!2Cd", ".test.plist.zentrova-tmp-long123", "other.plist", "test.plist" }));
+}
+
+TEST_F(NSUserDefaultsTest, AFileThatCouldNotBeWrittenBackAsItIsCountsAsUnreadable)
+{
+    // Found by fuzzing: an ASCII string key with a byte past 127 parses, but what libplist writes
+    // for it does not, so the write after loading it would have lost every value.
+    std::string dictionary = "\xD2";
+    dictionary += std::string("\x01\x02\x03\x04", 4);
+    auto bytes = binaryPlistFromObjects({ dictionary, "\x51\xB9", "\x5BlightSwitch", "\x08", "\x09" }, 1);
+    fs::create_directories(file.parent_path());
+    writeFileBytes(file, bytes);
+
+    auto store = NSUserDefaults::create(file);
+    EXPECT_FALSE(store->boolForKey("lightSwitch"));
+    store->setBool(true, "k");
+    ASSERT_TRUE(store->synchronize());
+    EXPECT_TRUE(NSUserDefaults::create(file)->boolForKey("k"));
+    EXPECT_EQ(readFileBytes(corrupt), bytes);
+}
+
+TEST_F(NSUserDefaultsTest, AFolderInTheWayOfTheSetAsideNameIsPassedOver)
+{
+    fs::create_directories(corrupt / "inside");
+    writeFileBytes(file, "garbage");
+    for (int write = 0; write < 2; ++write) {
+        auto store = NSUserDefaults::create(file);
+        store->setBool(write == 0, "k");
+        ASSERT_TRUE(store->synchronize());
+        EXPECT_EQ(NSUserDefaults::create(file)->boolForKey("k"), write == 0);
+    }
+    EXPECT_TRUE(fs::is_directory(corrupt / "inside"));
+    EXPECT_EQ(readFileBytes(file.string() + ".corrupt-2"), "garbage");
+}
+
+TEST_F(NSUserDefaultsTest, ASymbolicLinkIsWrittenThroughAndItsTargetReplacedInItsOwnFolder)
+{
+    auto elsewhere = dir.path() / "Elsewhere";
+    fs::create_directories(elsewhere);
+    fs::create_directories(file.parent_path());
+    fs::create_symlink(elsewhere / "real.plist", file);
+
+    // A dangling link first: the write creates its target.
+    auto store = NSUserDefaults::create(file);
+    store->setBool(true, "k");
+    ASSERT_TRUE(store->synchronize());
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_TRUE(NSUserDefaults::create(elsewhere / "real.plist")->boolForKey("k"));
+
+    // A link to unreadable bytes: the bytes, not the link, are set aside.
+    writeFileBytes(elsewhere / "real.plist", "garbage");
+    store = NSUserDefaults::create(file);
+    EXPECT_FALSE(store->boolForKey("k"));
+    store->setBool(true, "other");
+    ASSERT_TRUE(store->synchronize());
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_FALSE(fs::is_symlink(corrupt));
+    EXPECT_EQ(readFileBytes(corrupt), "garbage");
+    EXPECT_TRUE(NSUserDefaults::create(file)->boolForKey("other"));
+    EXPECT_EQ(namesIn(elsewhere), std::vector<std::string>({ "real.plist" }));
 }
 
 TEST_F(NSUserDefaultsTest, FailedWriteIsReportedAndRetriedByTheNextSynchronize)

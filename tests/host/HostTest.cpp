@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -44,13 +45,14 @@ std::string writeScript(const TempDir& dir, const std::string& text)
 
 TEST(HostOptions, DevicesScreensAndErrors)
 {
-    auto parsed = parseHostOptions({ "Zentrova", "--device", "ipad", "--scale", "1", "--dry-run", "--root", "/tmp/r" });
+    TempDir root;
+    auto parsed = parseHostOptions({ "Zentrova", "--device", "ipad", "--scale", "1", "--dry-run", "--root", root.path().string() });
     ASSERT_TRUE(parsed.options);
     EXPECT_EQ(parsed.options->device.name, "ipad");
     EXPECT_EQ(parsed.options->device.width, 768);
     EXPECT_EQ(parsed.options->device.scale, 1);
     EXPECT_TRUE(parsed.options->dryRun);
-    EXPECT_EQ(parsed.options->root, "/tmp/r");
+    EXPECT_EQ(parsed.options->root, root.path().string());
 
     parsed = parseHostOptions({ "Zentrova", "--screen", "400x700" });
     ASSERT_TRUE(parsed.options);
@@ -69,6 +71,119 @@ TEST(HostOptions, DevicesScreensAndErrors)
         EXPECT_FALSE(result.options);
         EXPECT_FALSE(result.error.empty());
     }
+}
+
+// A message is one line of printable text, short whatever it was given.
+void expectOneTidyLine(const std::string& message)
+{
+    EXPECT_FALSE(message.empty());
+    EXPECT_LT(message.size(), 300u) << message.substr(0, 300);
+    for (unsigned char c : message)
+        EXPECT_TRUE(c >= 0x20 && c < 0x7F) << "byte " << int(c) << " in " << message.substr(0, 300);
+}
+
+TEST(HostOptions, HostileArgumentsAreRefusedWithOneLine)
+{
+    TempDir dir;
+    auto folder = dir.path().string();
+    auto file = (dir.path() / "file").string();
+    std::ofstream(file) << "x";
+    std::string flood(1 << 20, '\x1b');
+    const std::vector<std::vector<std::string>> cases = {
+        { "--scale", "0.5" },
+        { "--scale", "4.01" },
+        { "--scale", "nan" },
+        { "--scale", "inf" },
+        { "--scale", "1e400" },
+        { "--scale", "2x" },
+        { "--scale", "" },
+        { "--screen", "0.0001x0.0001" },
+        { "--screen", "100000x100000" },
+        { "--screen", "239x480" },
+        { "--screen", "320x4097" },
+        { "--screen", "nanx480" },
+        { "--screen", "320xinf" },
+        { "--screen", "1e-320x480" },
+        { "--screen", "320x" },
+        { "--screen", "x480" },
+        { "--screen", "320x480x2" },
+        { "--root", file },
+        { "--root", folder + "/missing" },
+        { "--root", "/dev/null" },
+        { "--root", folder, "--root", folder },
+        { "--dry-run", "--dry-run" },
+        { "--scale", "1", "--scale", "2" },
+        { "--device", "ipad", "--device", "ipad" },
+        { "--screenshot", folder + "/missing/shot.png" },
+        { "--screenshot", folder },
+        { "--status-time", "9:41", "--status-time", "9:42" },
+        { flood },
+        { "--device", flood },
+        { "--screen", flood },
+    };
+    for (auto arguments : cases) {
+        SCOPED_TRACE(arguments.front() + " " + (arguments.size() > 1 ? arguments[1].substr(0, 40) : ""));
+        arguments.insert(arguments.begin(), "Zentrova");
+        auto result = parseHostOptions(arguments);
+        EXPECT_FALSE(result.options);
+        expectOneTidyLine(result.error);
+    }
+
+    // The bounds themselves are fine, and --help says what they are.
+    auto parsed = parseHostOptions({ "Zentrova", "--screen", "240x4096", "--scale", "4" });
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_EQ(parsed.options->device.height, 4096);
+    EXPECT_NE(hostUsage("Zentrova").find("240 to 4096"), std::string::npos);
+}
+
+TEST(HostMain, HostileScriptsRunNothing)
+{
+    TempDir dir;
+    auto root = dir.path().string();
+    auto run = [&](const std::string& text) {
+        return runMain({ "--dry-run", "--root", root, "--script", writeScript(dir, text) });
+    };
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        { "not a number", "tap \"Respring\"\ntap nan,5\n" },
+        { "infinite", "tap \"Respring\"\ntap 5,-inf\n" },
+        { "off the screen", "tap \"Respring\"\ntap 320,5\n" },
+        { "far off the screen", "tap \"Respring\"\ntap 1e300,5\n" },
+        { "control characters", "tap \"Respring\"\ntap \"\x1b[2J\"\n" },
+        { "a long line", "tap \"Respring\"\ntap \"" + std::string(5000, 'a') + "\"\n" },
+        { "too large", "tap \"Respring\"\n" + std::string(2 << 20, '\n') },
+        { "a flood of a verb", "tap \"Respring\"\n" + std::string(4000, '\x7f') },
+    };
+    for (auto& [name, text] : cases) {
+        SCOPED_TRACE(name);
+        auto result = run(text);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.out, "");
+        expectOneTidyLine(result.err.substr(0, result.err.find('\n')));
+        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err.substr(0, 300);
+    }
+
+    // A number too small for strtod is still a number: a point on the screen's edge.
+    auto result = run("tap 1e-320,5\ntap \"Respring\"\n");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "system(\"killall -9 SpringBoard\")\n");
+
+    result = runMain({ "--dry-run", "--root", root, "--script", root });
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("not a file or a pipe"), std::string::npos) << result.err;
+}
+
+TEST(HostMain, AScriptMayComeThroughAPipe)
+{
+    TempDir dir;
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    std::string text = "tap \"Respring\"\n";
+    ASSERT_EQ(write(pipeEnds[1], text.data(), text.size()), ssize_t(text.size()));
+    close(pipeEnds[1]);
+    auto result = runMain({ "--dry-run", "--root", dir.path().string(), "--script", "/dev/fd/" + std::to_string(pipeEnds[0]) });
+    close(pipeEnds[0]);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "system(\"killall -9 SpringBoard\")\n");
 }
 
 TEST(HostMain, BadOptionsPrintTheUsageAndExit2)
