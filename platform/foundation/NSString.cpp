@@ -127,7 +127,7 @@ std::optional<NSString> NSString::fromUTF8(std::string_view bytes)
     return NSString(std::move(units));
 }
 
-std::optional<NSString> NSString::stringWithContentsOfFile(const NSString& path, NSStringEncoding encoding)
+std::optional<NSString> NSString::stringWithContentsOfFile(const NSString& path, NSStringEncoding encoding, void*)
 {
     if (encoding != NSUTF8StringEncoding)
         return std::nullopt;
@@ -180,4 +180,49 @@ size_t NSString::utf8OffsetOfIndex(NSUInteger index) const
         bytes += cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
     });
     return bytes;
+}
+
+namespace {
+
+size_t utf8Length(char32_t cp)
+{
+    return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+}
+
+} // namespace
+
+std::vector<size_t> NSString::utf8OffsetsOfIndices(const std::vector<NSUInteger>& ascending) const
+{
+    std::vector<size_t> offsets;
+    offsets.reserve(ascending.size());
+    size_t next = 0;
+    size_t bytes = 0;
+    forEachCodePoint(_units, [&](char32_t cp, size_t at, size_t) {
+        while (next < ascending.size() && ascending[next] <= at) {
+            offsets.push_back(bytes);
+            ++next;
+        }
+        bytes += utf8Length(cp);
+    });
+    while (offsets.size() < ascending.size())
+        offsets.push_back(bytes);
+    return offsets;
+}
+
+NSUInteger NSString::indexOfUTF8Offset(size_t offset) const
+{
+    size_t bytes = 0;
+    NSUInteger index = static_cast<NSUInteger>(_units.size());
+    bool found = false;
+    forEachCodePoint(_units, [&](char32_t cp, size_t at, size_t) {
+        if (found)
+            return;
+        if (bytes >= offset) {
+            index = static_cast<NSUInteger>(at);
+            found = true;
+            return;
+        }
+        bytes += utf8Length(cp);
+    });
+    return index;
 }
