@@ -535,14 +535,14 @@ void Painter::fillTextRange(const TextLayout& layout, double x, double y, size_t
         return;
     auto [first, last] = layout.linesBetween(top, bottom);
     for (auto* line = first; line != last; ++line) {
-        size_t lineStart = static_cast<size_t>(line->line->start_index);
+        size_t lineStart = line->paragraphStart + static_cast<size_t>(line->line->start_index);
         size_t lineEnd = lineStart + static_cast<size_t>(line->line->length);
         if (end <= lineStart || start > lineEnd)
             continue;
         int* ranges = nullptr;
         int count = 0;
-        pango_layout_line_get_x_ranges(line->line, static_cast<int>(std::max(start, lineStart)),
-            static_cast<int>(std::min(end, lineEnd)), &ranges, &count);
+        pango_layout_line_get_x_ranges(line->line, static_cast<int>(std::max(start, lineStart) - line->paragraphStart),
+            static_cast<int>(std::min(end, lineEnd) - line->paragraphStart), &ranges, &count);
         for (int i = 0; i < count; ++i) {
             double left = fromPango(ranges[2 * i]), right = fromPango(ranges[2 * i + 1]);
             cairo_rectangle(_cr, x + left, y + line->top, right - left, line->bottom - line->top);
