@@ -2,9 +2,8 @@
 
 #include "platform/foundation/DeviceRoot.h"
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -131,11 +130,16 @@ std::optional<NSString> NSString::stringWithContentsOfFile(const NSString& path,
 {
     if (encoding != NSUTF8StringEncoding)
         return std::nullopt;
-    std::ifstream in(pathUnderDeviceRoot(path.utf8()), std::ios::binary);
-    if (!in)
+    // Plain stdio: a stream would throw on a directory, which opens but cannot be read.
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(pathUnderDeviceRoot(path.utf8()).c_str(), "rb"), &std::fclose);
+    if (!file)
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    std::string bytes;
+    char buffer[65536];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+        bytes.append(buffer, count);
+    if (std::ferror(file.get()))
         return std::nullopt;
     return fromUTF8(bytes);
 }
