@@ -371,7 +371,7 @@ std::string Automation::onView(const std::string& verb, const std::string& argum
         return error;
     std::vector<AutomationElement> views;
     for (auto& match : matches) {
-        if (match.view && !match.barButtonItem)
+        if (match.view && !match.isPart)
             views.push_back(match);
     }
     if (views.size() != 1) {
