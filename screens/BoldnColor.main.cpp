@@ -9,7 +9,7 @@ namespace BoldnColor {
 
 void boldRange(UITextView& textView, NSRange range, const UIColor& withColor)
 {
-    if (!textView.respondsToSetAttributedText())
+    if (!textView.respondsToSelector("setAttributedText:"))
         return;
     // A copy of the attributed text keeps every run the view has; plain text starts with none.
     std::shared_ptr<NSMutableAttributedString> text = textView.attributedText()

@@ -19,7 +19,7 @@ void ChangelogViewController::loadView()
 
     // The whole text, headings included, stays in one face and colour.
     text.setFont(UIFont::fontWithName("Helvetica", 16.0));
-    text.setText(NSString::stringWithContentsOfFile(NSString(kChangelogPath), NSUTF8StringEncoding));
+    text.setText(NSString::stringWithContentsOfFile(NSString(kChangelogPath), NSUTF8StringEncoding, nullptr));
     text.setTextAlignment(NSTextAlignmentLeft);
 
     CGSize size = root.frame().size;

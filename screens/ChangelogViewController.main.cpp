@@ -24,7 +24,7 @@ void ChangelogViewController::loadView()
     text.setTextColor(theme.foreground());
 
     text.setFont(UIFont::fontWithName("Helvetica", 16.0));
-    text.setText(NSString::stringWithContentsOfFile(NSString(kChangelogPath), NSUTF8StringEncoding));
+    text.setText(NSString::stringWithContentsOfFile(NSString(kChangelogPath), NSUTF8StringEncoding, nullptr));
     text.setTextAlignment(NSTextAlignmentLeft);
     for (std::string_view heading : kHeadings)
         BoldnColor::boldSubstring(text, NSString(heading), ios7BlueColor);

@@ -60,6 +60,31 @@ void NSMutableAttributedString::setAttributes(const NSDictionary& attributes, NS
     coalesce();
 }
 
+void NSMutableAttributedString::addAttribute(const NSString& name, const std::any& value, NSRange range)
+{
+    assert(range.end() <= length());
+    if (range.end() > length() || range.length == 0)
+        return;
+    std::vector<Run> runs;
+    for (auto& run : _runs) {
+        NSUInteger start = std::max(run.range.location, range.location);
+        NSUInteger end = std::min(run.range.end(), range.end());
+        if (start >= end) {
+            runs.push_back(run);
+            continue;
+        }
+        if (run.range.location < start)
+            runs.push_back({ { run.range.location, start - run.range.location }, run.attributes });
+        Run inside { { start, end - start }, run.attributes };
+        inside.attributes[name] = value;
+        runs.push_back(std::move(inside));
+        if (end < run.range.end())
+            runs.push_back({ { end, run.range.end() - end }, run.attributes });
+    }
+    _runs = std::move(runs);
+    coalesce();
+}
+
 void NSMutableAttributedString::coalesce()
 {
     std::vector<Run> merged;

@@ -44,6 +44,8 @@ public:
     // Replaces every attribute of the characters in the range with exactly the given set; the
     // range must lie within the string.
     void setAttributes(const NSDictionary& attributes, NSRange range);
+    // Sets one attribute on the characters in the range, keeping their others.
+    void addAttribute(const NSString& name, const std::any& value, NSRange range);
 
 private:
     NSMutableAttributedString() = default;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 // The root of the reference-counted platform objects. Objects are made by T::create(...) and held
 // by std::shared_ptr; weakSelf() lets observers and completions refer to an object without
@@ -14,6 +15,9 @@ public:
 
     // The class name as the platform reports it; used by the tree dump and the class registry.
     virtual const char* className() const { return "NSObject"; }
+    // Whether the object answers a message, named by its selector ("setAttributedText:"). Only
+    // the messages callers ask about are listed.
+    virtual bool respondsToSelector(std::string_view selector) const { return false; }
 
     template<typename T = NSObject>
     std::shared_ptr<T> retainSelf()

@@ -2,9 +2,8 @@
 
 #include "platform/foundation/DeviceRoot.h"
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -127,15 +126,20 @@ std::optional<NSString> NSString::fromUTF8(std::string_view bytes)
     return NSString(std::move(units));
 }
 
-std::optional<NSString> NSString::stringWithContentsOfFile(const NSString& path, NSStringEncoding encoding)
+std::optional<NSString> NSString::stringWithContentsOfFile(const NSString& path, NSStringEncoding encoding, void*)
 {
     if (encoding != NSUTF8StringEncoding)
         return std::nullopt;
-    std::ifstream in(pathUnderDeviceRoot(path.utf8()), std::ios::binary);
-    if (!in)
+    // Plain stdio: a stream would throw on a directory, which opens but cannot be read.
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(pathUnderDeviceRoot(path.utf8()).c_str(), "rb"), &std::fclose);
+    if (!file)
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    std::string bytes;
+    char buffer[65536];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+        bytes.append(buffer, count);
+    if (std::ferror(file.get()))
         return std::nullopt;
     return fromUTF8(bytes);
 }
@@ -180,4 +184,49 @@ size_t NSString::utf8OffsetOfIndex(NSUInteger index) const
         bytes += cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
     });
     return bytes;
+}
+
+namespace {
+
+size_t utf8Length(char32_t cp)
+{
+    return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+}
+
+} // namespace
+
+std::vector<size_t> NSString::utf8OffsetsOfIndices(const std::vector<NSUInteger>& ascending) const
+{
+    std::vector<size_t> offsets;
+    offsets.reserve(ascending.size());
+    size_t next = 0;
+    size_t bytes = 0;
+    forEachCodePoint(_units, [&](char32_t cp, size_t at, size_t) {
+        while (next < ascending.size() && ascending[next] <= at) {
+            offsets.push_back(bytes);
+            ++next;
+        }
+        bytes += utf8Length(cp);
+    });
+    while (offsets.size() < ascending.size())
+        offsets.push_back(bytes);
+    return offsets;
+}
+
+NSUInteger NSString::indexOfUTF8Offset(size_t offset) const
+{
+    size_t bytes = 0;
+    NSUInteger index = static_cast<NSUInteger>(_units.size());
+    bool found = false;
+    forEachCodePoint(_units, [&](char32_t cp, size_t at, size_t) {
+        if (found)
+            return;
+        if (bytes >= offset) {
+            index = static_cast<NSUInteger>(at);
+            found = true;
+            return;
+        }
+        bytes += utf8Length(cp);
+    });
+    return index;
 }

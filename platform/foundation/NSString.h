@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // An immutable string with the platform's UTF-16 semantics: length() and every NSRange count
 // UTF-16 code units. Made from UTF-8; utf8() gives UTF-8 back for Pango, files and output.
@@ -21,9 +22,13 @@ public:
 
     // Strict decoding: none when the bytes are not valid UTF-8.
     static std::optional<NSString> fromUTF8(std::string_view bytes);
-    // The whole file (an absolute path resolves under the device root) decoded in the given encoding, or none when it is missing, unreadable or
-    // not valid in that encoding. Only UTF-8 (4) is supported.
-    static std::optional<NSString> stringWithContentsOfFile(const NSString& path, NSStringEncoding encoding);
+    // The whole file (an absolute path resolves under the device root) decoded in the given
+    // encoding, or none when it is missing, unreadable or not valid in that encoding. Only UTF-8
+    // (4) is supported.
+    // A UTF-8 byte order mark stays in the string as U+FEFF. The error out-parameter is never
+    // written: a failure is only ever none.
+    static std::optional<NSString> stringWithContentsOfFile(
+        const NSString& path, NSStringEncoding encoding, void* error = nullptr);
 
     NSUInteger length() const { return static_cast<NSUInteger>(_units.size()); }
     bool isEmpty() const { return _units.empty(); }
@@ -40,6 +45,10 @@ public:
     // The UTF-8 byte offset of a UTF-16 index (clamped to the end): Pango indexes attributes
     // by bytes.
     size_t utf8OffsetOfIndex(NSUInteger index) const;
+    // The same for many indexes in one pass; they must come in ascending order.
+    std::vector<size_t> utf8OffsetsOfIndices(const std::vector<NSUInteger>& ascending) const;
+    // The UTF-16 index of a UTF-8 byte offset into utf8() (clamped to the end).
+    NSUInteger indexOfUTF8Offset(size_t offset) const;
 
     bool operator==(const NSString&) const = default;
     auto operator<=>(const NSString&) const = default;

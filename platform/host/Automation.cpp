@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr std::string_view kVerbs[] = { "tap", "settle", "tree", "screenshot", "quit" };
+constexpr std::string_view kVerbs[] = { "tap", "scroll", "select", "settle", "tree", "screenshot", "quit" };
 
 std::string trim(std::string_view text)
 {
@@ -101,6 +101,57 @@ std::string checkSelector(const std::string& selector, std::optional<CGSize> scr
     return "";
 }
 
+// Splits "SELECTOR NUMBER..." where the selector may be a quoted text with spaces in it.
+bool splitSelectorAndNumbers(const std::string& argument, std::string& selector, std::vector<double>& numbers)
+{
+    size_t end;
+    if (!argument.empty() && argument[0] == '"') {
+        end = 1;
+        while (end < argument.size() && argument[end] != '"')
+            end += argument[end] == '\\' ? 2 : 1;
+        if (end >= argument.size())
+            return false;
+        ++end;
+    } else {
+        end = argument.find_first_of(" \t");
+    }
+    selector = argument.substr(0, end);
+    numbers.clear();
+    std::istringstream rest(end == std::string::npos ? std::string() : argument.substr(end));
+    std::string word;
+    while (rest >> word) {
+        double value;
+        auto [last, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+        // Distances and positions are finite and within what a screen or a text can hold.
+        if (error != std::errc() || last != word.data() + word.size() || !std::isfinite(value) || std::abs(value) > 1e9)
+            return false;
+        numbers.push_back(value);
+    }
+    return true;
+}
+
+// scroll SELECTOR DY and select SELECTOR LOCATION LENGTH name a view by identifier or text.
+std::string checkViewCommand(const std::string& verb, const std::string& argument)
+{
+    std::string usage = verb == "scroll" ? "scroll needs a view and a distance: scroll #identifier DY"
+                                         : "select needs a view, a location and a length: select #identifier LOCATION LENGTH";
+    std::string selector;
+    std::vector<double> numbers;
+    if (!splitSelectorAndNumbers(argument, selector, numbers) || selector.empty() || (selector[0] != '#' && selector[0] != '"'))
+        return usage;
+    if (auto problem = checkSelector(selector); !problem.empty())
+        return problem;
+    if (verb == "scroll")
+        return numbers.size() == 1 ? "" : usage;
+    if (numbers.size() != 2)
+        return usage;
+    for (double number : numbers) {
+        if (number < 0 || number != std::floor(number))
+            return "select takes a whole location and length in UTF-16 units";
+    }
+    return "";
+}
+
 std::string unquote(const std::string& quoted)
 {
     std::string out;
@@ -173,9 +224,13 @@ AutomationScript parseAutomationScript(std::string_view text, std::optional<CGSi
         for (auto verb : kVerbs)
             known = known || command.verb == verb;
         if (!known)
-            return fail("unknown command " + quotedForMessage(command.verb) + " (commands: tap, settle, tree, screenshot, quit)");
+            return fail("unknown command " + quotedForMessage(command.verb)
+                + " (commands: tap, scroll, select, settle, tree, screenshot, quit)");
         if (command.verb == "tap") {
             if (auto problem = checkSelector(command.argument, screen); !problem.empty())
+                return fail(problem);
+        } else if (command.verb == "scroll" || command.verb == "select") {
+            if (auto problem = checkViewCommand(command.verb, command.argument); !problem.empty())
                 return fail(problem);
         } else if (command.verb == "screenshot" && command.argument.empty()) {
             return fail("screenshot needs a file name");
@@ -207,6 +262,8 @@ std::string Automation::execute(const AutomationCommand& command)
 {
     if (command.verb == "tap")
         return tap(command.argument);
+    if (command.verb == "scroll" || command.verb == "select")
+        return onView(command.verb, command.argument);
     if (command.verb == "settle") {
         settle();
         return "";
@@ -327,6 +384,38 @@ std::string Automation::tap(const std::string& selector)
     _application.sendTouch(UITouchPhase::Began, centre);
     settle();
     _application.sendTouch(UITouchPhase::Ended, centre);
+    settle();
+    return "";
+}
+
+std::string Automation::onView(const std::string& verb, const std::string& argument)
+{
+    std::string selector;
+    std::vector<double> numbers;
+    if (!splitSelectorAndNumbers(argument, selector, numbers))
+        return checkViewCommand(verb, argument);
+    std::string error;
+    auto matches = resolve(selector, error);
+    if (!error.empty())
+        return error;
+    std::vector<AutomationElement> views;
+    for (auto& match : matches) {
+        if (match.view && !match.isPart)
+            views.push_back(match);
+    }
+    if (views.size() != 1) {
+        std::string message = selector + " matches " + std::to_string(views.size()) + " views";
+        for (auto& match : views)
+            message += "\n  " + match.description + " at " + frameText(match.screenFrame);
+        return message;
+    }
+    UIView& view = *views.front().view;
+    if (verb == "scroll") {
+        // Scrolling stops at either end of the content, as a finger's would.
+        view.scrollBy(CGFloat(numbers[0]));
+    } else if (!view.selectTextRange({ NSUInteger(numbers[0]), NSUInteger(numbers[1]) })) {
+        return views.front().description + " has no text in which to select " + argument.substr(selector.size() + 1);
+    }
     settle();
     return "";
 }

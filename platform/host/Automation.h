@@ -63,6 +63,10 @@ public:
     // Whether a touch at the element's centre would reach it; else what covers it.
     std::optional<std::string> coveringElement(const AutomationElement& element) const;
 
+    // scroll SELECTOR DY moves a scrolling view's content by DY points (clamped to the content);
+    // select SELECTOR LOCATION LENGTH selects text in UTF-16 units.
+    std::string onView(const std::string& verb, const std::string& argument);
+
     std::string treeJSON() const;
     // Writes a PNG of the settled frame; returns an error message or empty.
     std::string screenshot(const std::string& path) const;

@@ -5,6 +5,7 @@
 #include "platform/render/Painter.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIPasteboard.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"
@@ -99,6 +100,13 @@ bool SDLHost::handleKey(UIApplication& application, int key, unsigned modifiers)
 {
     if (key == SDLK_q && (modifiers & KMOD_CTRL))
         return false;
+    if (key == SDLK_c && (modifiers & KMOD_CTRL)) {
+        if (application.copy()) {
+            if (auto copied = UIPasteboard::generalPasteboard().string())
+                SDL_SetClipboardText(copied->utf8().c_str());
+        }
+        return true;
+    }
     auto& alerts = application.shownAlerts();
     if (alerts.empty())
         return true;

@@ -15,8 +15,9 @@ class Painter;
 
 // The interactive window. The mouse is the finger: press, drag and release make touches with
 // the same tracking as the headless taps, and the wheel scrolls what lies under the pointer. Esc
-// answers an alert with its cancel button and Return with its other button; Ctrl+Q quits. It
-// redraws only when something changed and paces animations to the display; the clock is real.
+// answers an alert with its cancel button and Return with its other button; Ctrl+C copies the
+// selected text to the clipboard; Ctrl+Q quits. It redraws only when something changed and paces
+// animations to the display; the clock is real.
 class SDLHost {
 public:
     // Opens the window, or explains in `reason` why there is none (no display, say).

@@ -3,6 +3,7 @@
 #include "platform/render/PNGWriter.h"
 
 #include "platform/render/Fonts.h"
+#include "platform/render/TextLayout.h"
 
 #include <cairo.h>
 #include <pango/pangocairo.h>
@@ -393,7 +394,7 @@ void Painter::strokeArc(
     cairo_stroke(_cr);
 }
 
-void Painter::drawImage(const Image& image, const Rect& destination, double opacity)
+void Painter::drawImage(const Image& image, const Rect& destination, double opacity, double darken)
 {
     if (!image.surface() || image.width() == 0 || image.height() == 0 || destination.width <= 0
         || destination.height <= 0 || opacity <= 0)
@@ -401,19 +402,42 @@ void Painter::drawImage(const Image& image, const Rect& destination, double opac
     cairo_save(_cr);
     cairo_translate(_cr, destination.x, destination.y);
     cairo_scale(_cr, destination.width / image.width(), destination.height / image.height());
+    // An image at its own size on whole device pixels is copied pixel for pixel, each of its
+    // pixels a crisp block of scale x scale; smoothing would only blur it. Stretched, it is smoothed.
+    double originX = 0, originY = 0, pixelX = 1, pixelY = 1;
+    cairo_user_to_device(_cr, &originX, &originY);
+    cairo_user_to_device_distance(_cr, &pixelX, &pixelY);
+    auto whole = [](double value) { return std::abs(value - std::round(value)) < 1e-6; };
+    bool ownSize = destination.width == image.width() && destination.height == image.height();
+    bool crisp = ownSize && whole(originX) && whole(originY) && whole(pixelX) && whole(pixelY) && pixelX >= 1;
+    cairo_rectangle(_cr, 0, 0, image.width(), image.height());
+    cairo_clip(_cr);
+    bool darkened = darken > 0;
+    if (darkened)
+        cairo_push_group(_cr);
     cairo_set_source_surface(_cr, image.surface(), 0, 0);
     cairo_pattern_t* pattern = cairo_get_source(_cr);
-    cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+    cairo_pattern_set_filter(pattern, crisp ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
     // Padding keeps the edges of an enlarged image from being filtered against transparency.
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-    cairo_rectangle(_cr, 0, 0, image.width(), image.height());
-    if (opacity >= 1) {
-        cairo_fill(_cr);
-    } else {
-        cairo_clip(_cr);
-        cairo_paint_with_alpha(_cr, opacity);
+    if (darkened) {
+        cairo_paint(_cr);
+        // Black over the image's own pixels only: the transparent parts stay transparent.
+        cairo_set_operator(_cr, CAIRO_OPERATOR_ATOP);
+        cairo_set_source_rgba(_cr, 0, 0, 0, std::min(darken, 1.0));
+        cairo_paint(_cr);
+        cairo_pop_group_to_source(_cr);
     }
+    if (opacity >= 1)
+        cairo_paint(_cr);
+    else
+        cairo_paint_with_alpha(_cr, opacity);
     cairo_restore(_cr);
+}
+
+PangoLayout* newWrappedLayout(std::string_view utf8, const TextStyle& style, double width)
+{
+    return makeLayout(utf8, style, width, Wrapping::Always).release();
 }
 
 Size measureText(std::string_view utf8, const TextStyle& style, double width)
@@ -485,6 +509,48 @@ double Painter::drawTextTopAligned(std::string_view utf8, const Rect& rect, cons
     drawLayoutAt(layout.get(), rect.x, rect.y - scrollOffset);
     cairo_restore(_cr);
     return fromPango(logical.height);
+}
+
+void Painter::drawTextLayout(const TextLayout& layout, double x, double y, double top, double bottom, const RGBA& color)
+{
+    // The origin goes to a whole device pixel, as drawLayoutAt puts it, so a line looks the same
+    // whether it is drawn alone or with the whole layout.
+    cairo_user_to_device(_cr, &x, &y);
+    x = std::round(x);
+    y = std::round(y);
+    cairo_device_to_user(_cr, &x, &y);
+    setColor(_cr, color);
+    auto [first, last] = layout.linesBetween(top, bottom);
+    for (auto* line = first; line != last; ++line) {
+        cairo_move_to(_cr, x + line->left, y + line->baseline);
+        pango_cairo_show_layout_line(_cr, line->line);
+    }
+    cairo_new_path(_cr);
+}
+
+void Painter::fillTextRange(const TextLayout& layout, double x, double y, size_t start, size_t end, double top,
+    double bottom, const RGBA& color)
+{
+    if (start >= end)
+        return;
+    auto [first, last] = layout.linesBetween(top, bottom);
+    for (auto* line = first; line != last; ++line) {
+        size_t lineStart = line->paragraphStart + static_cast<size_t>(line->line->start_index);
+        size_t lineEnd = lineStart + static_cast<size_t>(line->line->length);
+        if (end <= lineStart || start > lineEnd)
+            continue;
+        int* ranges = nullptr;
+        int count = 0;
+        pango_layout_line_get_x_ranges(line->line, static_cast<int>(std::max(start, lineStart) - line->paragraphStart),
+            static_cast<int>(std::min(end, lineEnd) - line->paragraphStart), &ranges, &count);
+        for (int i = 0; i < count; ++i) {
+            double left = fromPango(ranges[2 * i]), right = fromPango(ranges[2 * i + 1]);
+            cairo_rectangle(_cr, x + left, y + line->top, right - left, line->bottom - line->top);
+        }
+        g_free(ranges);
+    }
+    setColor(_cr, color);
+    cairo_fill(_cr);
 }
 
 std::string Painter::visibleText(std::string_view utf8, const TextStyle& style, double width) const

@@ -88,6 +88,8 @@ private:
 
 // The one drawing surface of a frame: a Cairo image surface of width x height points at a scale,
 // with Pango for all text. Text is measured with the same engine that draws it.
+class TextLayout;
+
 class Painter {
 public:
     Painter(double widthPoints, double heightPoints, double scale);
@@ -131,7 +133,10 @@ public:
     void fillPath(const std::vector<std::pair<double, double>>& points, const RGBA& color);
     void strokeArc(double cx, double cy, double radius, double angle0, double angle1, double width, const RGBA& color);
 
-    void drawImage(const Image& image, const Rect& destination, double opacity = 1);
+    // Draws an image scaled into the destination. An image drawn at its own size in points on whole
+    // device pixels is copied pixel for pixel, without smoothing; `darken` lays that much black
+    // over the image's own pixels (a pressed image button).
+    void drawImage(const Image& image, const Rect& destination, double opacity = 1, double darken = 0);
 
     // Measures text laid out in `width` points (for wrapping styles) or unconstrained (single
     // line). Returns the logical size in points.
@@ -142,6 +147,13 @@ public:
     // Draws wrapped text starting at the top of rect, moved up by scrollOffset points; returns
     // the laid-out height (for scrolling text views).
     double drawTextTopAligned(std::string_view utf8, const Rect& rect, const TextStyle& style, double scrollOffset = 0);
+    // Draws the lines of a kept layout that lie within [top, bottom) of its own coordinates, with
+    // its top left corner at (x, y). Runs without a colour of their own take the given colour.
+    void drawTextLayout(const TextLayout& layout, double x, double y, double top, double bottom, const RGBA& color);
+    // Fills the boxes that the characters [start, end) of a kept layout occupy, within the lines
+    // in [top, bottom): a selection's highlight.
+    void fillTextRange(const TextLayout& layout, double x, double y, size_t start, size_t end, double top, double bottom,
+        const RGBA& color);
     // The text as drawText would lay it out in a rect of the given width: lines joined by '\n',
     // with "…" where an ellipsis replaced characters.
     std::string visibleText(std::string_view utf8, const TextStyle& style, double width) const;

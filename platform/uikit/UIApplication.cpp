@@ -137,6 +137,17 @@ void UIApplication::sendTouch(UITouchPhase phase, CGPoint screenPoint)
     }
 }
 
+void UIApplication::setFirstResponder(UIView* view)
+{
+    _firstResponder = view ? view->weakSelf<UIView>() : std::weak_ptr<UIView>();
+}
+
+bool UIApplication::copy()
+{
+    auto responder = _firstResponder.lock();
+    return responder && responder->copy();
+}
+
 void UIApplication::layoutIfNeeded()
 {
     if (auto* window = keyWindow())

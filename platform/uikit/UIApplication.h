@@ -81,6 +81,12 @@ public:
     UIView* hitTest(CGPoint screenPoint);
     void sendTouch(UITouchPhase phase, CGPoint screenPoint);
 
+    // The view that answers edit commands (copy): the one that last took a selection. Not owned.
+    UIView* firstResponder() const { return _firstResponder.lock().get(); }
+    void setFirstResponder(UIView* view);
+    // Copies the first responder's selection to the general pasteboard; false when there is none.
+    bool copy();
+
     // Applies size constraints before a frame is drawn or the tree is read.
     void layoutIfNeeded();
     void renderFrame(render::Painter& painter);
@@ -99,4 +105,5 @@ private:
     std::vector<std::weak_ptr<UIAlertView>> _leavingAlerts;
     // The view that took the current touch; it gets the rest of it wherever the finger goes.
     std::weak_ptr<UIView> _touchedView;
+    std::weak_ptr<UIView> _firstResponder;
 };

@@ -6,6 +6,7 @@
 namespace {
 constexpr double kPressedOpacity = 0.2;
 constexpr double kReleaseFadeDuration = 0.25;
+constexpr double kPressedImageDarkening = 0.3;
 }
 
 std::shared_ptr<UIButton> UIButton::buttonWithType(UIButtonType type)
@@ -102,7 +103,10 @@ void UIButton::drawContent(render::Painter& painter)
         CGSize size = image->size();
         render::Rect destination { content.midX() - size.width / 2, content.midY() - size.height / 2, size.width,
             size.height };
-        painter.drawImage(image->renderImage(), destination, _buttonType == UIButtonTypeSystem ? _titleOpacity : 1);
+        // A pressed custom button darkens its image, as the platform does.
+        bool darkened = _buttonType == UIButtonTypeCustom && isHighlighted();
+        painter.drawImage(image->renderImage(), destination, _buttonType == UIButtonTypeSystem ? _titleOpacity : 1,
+            darkened ? kPressedImageDarkening : 0);
     }
     NSString title = currentTitle();
     if (title.isEmpty())

@@ -18,7 +18,7 @@ enum NSLineBreakMode : NSInteger {
 };
 
 // One line of text, vertically centred in its bounds: the system font at 17 and black unless set,
-// truncated at the tail.
+// left-aligned on a clear background, truncated at the tail.
 class UILabel : public UIView {
 public:
     ZENTROVA_CLASS_NAME(UILabel)
@@ -51,6 +51,7 @@ protected:
     explicit UILabel(CGRect frame)
         : UIView(frame)
     {
+        setBackgroundColor(UIColor::clearColor());
     }
     void drawContent(render::Painter& painter) override;
 

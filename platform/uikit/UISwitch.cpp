@@ -4,6 +4,7 @@
 #include "platform/uikit/UIViewDescription.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 constexpr double kSlideDuration = 0.25;
@@ -44,11 +45,64 @@ void UISwitch::setOn(bool on, bool animated)
     });
 }
 
+void UISwitch::changeValue(bool on)
+{
+    bool changed = on != _on;
+    setOn(on, true);
+    if (changed)
+        sendActionsForControlEvents(UIControlEventValueChanged);
+}
+
 void UISwitch::didTapInside()
 {
-    setOn(!_on, true);
-    sendActionsForControlEvents(UIControlEventValueChanged);
+    changeValue(!_on);
     UIControl::didTapInside();
+}
+
+void UISwitch::touchesBegan(CGPoint location)
+{
+    _dragging = false;
+    _touchStartX = location.x;
+    _knobStart = _knobPosition;
+    UIControl::touchesBegan(location);
+}
+
+void UISwitch::touchesMoved(CGPoint location)
+{
+    if (!isTracking())
+        return;
+    if (!_dragging && std::abs(location.x - _touchStartX) >= kDragSlop) {
+        _dragging = true;
+        _slide.cancel();
+    }
+    if (!_dragging) {
+        UIControl::touchesMoved(location);
+        return;
+    }
+    const double travel = kWidth - (kHeight - 4) - 4;
+    _knobPosition = std::clamp(_knobStart + (location.x - _touchStartX) / travel, 0.0, 1.0);
+    setNeedsDisplay();
+}
+
+void UISwitch::touchesEnded(CGPoint location)
+{
+    if (!_dragging) {
+        UIControl::touchesEnded(location);
+        return;
+    }
+    _dragging = false;
+    UIControl::touchesCancelled();
+    // The knob settles on the side it is nearer to, wherever the finger ends.
+    changeValue(_knobPosition > 0.5);
+}
+
+void UISwitch::touchesCancelled()
+{
+    bool wasDragging = _dragging;
+    _dragging = false;
+    UIControl::touchesCancelled();
+    if (wasDragging)
+        setOn(_on, true);
 }
 
 void UISwitch::drawContent(render::Painter& painter)

@@ -1,9 +1,19 @@
 #include "platform/uikit/UITextView.h"
 
+#include "platform/render/Painter.h"
+#include "platform/render/TextLayout.h"
+#include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIKitRendering.h"
+#include "platform/uikit/UIPasteboard.h"
 #include "platform/uikit/UIViewDescription.h"
 
 #include <algorithm>
+#include <cmath>
+
+namespace {
+// The tint blue, faint, behind selected text.
+constexpr render::RGBA kSelectionColor { 0, 122 / 255.0, 1, 0.2 };
+}
 
 std::shared_ptr<UITextView> UITextView::create(CGRect frame)
 {
@@ -14,6 +24,13 @@ UITextView::UITextView(CGRect frame)
     : UIView(frame)
 {
     setBackgroundColor(UIColor::whiteColor());
+}
+
+UITextView::~UITextView() = default;
+
+bool UITextView::respondsToSelector(std::string_view selector) const
+{
+    return selector == "setAttributedText:" || selector == "attributedText" || selector == "setText:" || selector == "text";
 }
 
 NSString UITextView::text() const
@@ -28,40 +45,67 @@ void UITextView::setText(const std::optional<NSString>& text)
         attributes[NSFontAttributeName] = *_font;
     attributes[NSForegroundColorAttributeName] = _textColor;
     _attributedText = NSAttributedString::initWithString(text.value_or(NSString()), attributes);
-    _measuredHeight.reset();
-    _contentOffset = 0;
-    setNeedsDisplay();
+    _contentOffset = { 0, 0 };
+    textDidChange();
 }
 
 void UITextView::setAttributedText(std::shared_ptr<NSAttributedString> text)
 {
     _attributedText = std::move(text);
-    _measuredHeight.reset();
+    textDidChange();
+}
+
+void UITextView::textDidChange()
+{
+    _selectedRange = { 0, 0 };
+    layoutDidChange();
+}
+
+void UITextView::layoutDidChange()
+{
+    // Laid out again when next needed, so that a run of changes costs one layout.
+    _layout.reset();
+    _selectedBytes.reset();
     setNeedsDisplay();
 }
 
-bool UITextView::respondsToSetAttributedText() const
+void UITextView::setAttributeOnWholeText(const NSString& name, std::any value)
 {
-    return true;
+    if (!_attributedText || !_attributedText->length())
+        return;
+    auto text = NSMutableAttributedString::initWithAttributedString(*_attributedText);
+    text->addAttribute(name, value, { 0, text->length() });
+    _attributedText = std::move(text);
 }
 
 void UITextView::setFont(const UIFont& font)
 {
     _font = font;
-    _measuredHeight.reset();
-    setNeedsDisplay();
+    setAttributeOnWholeText(NSFontAttributeName, font);
+    layoutDidChange();
 }
 
 void UITextView::setTextColor(const UIColor& color)
 {
     _textColor = color;
-    setNeedsDisplay();
+    setAttributeOnWholeText(NSForegroundColorAttributeName, color);
+    layoutDidChange();
 }
 
 void UITextView::setTextAlignment(NSTextAlignment alignment)
 {
+    if (alignment == _textAlignment)
+        return;
     _textAlignment = alignment;
-    setNeedsDisplay();
+    layoutDidChange();
+}
+
+void UITextView::setFrame(CGRect frame)
+{
+    bool widthChanged = frame.size.width != this->frame().size.width;
+    UIView::setFrame(frame);
+    if (widthChanged)
+        layoutDidChange();
 }
 
 std::vector<UITextView::AttributeRun> UITextView::attributeRuns() const
@@ -80,73 +124,217 @@ std::vector<UITextView::AttributeRun> UITextView::attributeRuns() const
     return runs;
 }
 
-namespace {
-
-render::TextStyle styleFor(const UITextView& view, const UIFont& baseFont)
+CGFloat UITextView::layoutWidth() const
 {
-    render::TextStyle style;
-    style.font = toRenderFont(baseFont);
-    style.color = toRGBA(view.textColor());
-    style.lineBreak = render::LineBreak::WordWrap;
-    style.alignment = toRenderAlignment(view.textAlignment());
-    NSString text = view.text();
-    for (auto& run : view.attributeRuns()) {
-        render::TextRun textRun;
-        textRun.start = text.utf8OffsetOfIndex(run.range.location);
-        textRun.end = text.utf8OffsetOfIndex(run.range.end());
-        if (run.font)
-            textRun.font = toRenderFont(*run.font);
-        if (run.color)
-            textRun.color = toRGBA(*run.color);
-        style.runs.push_back(textRun);
-    }
-    return style;
+    return std::max<CGFloat>(0, frame().size.width - 2 * kLinePadding);
 }
 
-} // namespace
+const render::TextLayout* UITextView::layout() const
+{
+    if (!_attributedText || !_attributedText->length())
+        return nullptr;
+    if (_layout)
+        return _layout.get();
+    const NSString& text = _attributedText->string();
+    render::TextStyle style;
+    style.font = toRenderFont(effectiveFont());
+    style.color = toRGBA(_textColor);
+    style.lineBreak = render::LineBreak::WordWrap;
+    style.alignment = toRenderAlignment(_textAlignment);
+    // Pango indexes attributes by bytes: every run boundary is mapped in one pass over the text.
+    auto runs = attributeRuns();
+    std::vector<NSUInteger> boundaries;
+    boundaries.reserve(runs.size() * 2);
+    for (auto& run : runs) {
+        boundaries.push_back(run.range.location);
+        boundaries.push_back(run.range.end());
+    }
+    auto offsets = text.utf8OffsetsOfIndices(boundaries);
+    for (size_t i = 0; i < runs.size(); ++i) {
+        if (!runs[i].font && !runs[i].color)
+            continue;
+        render::TextRun textRun;
+        textRun.start = offsets[2 * i];
+        textRun.end = offsets[2 * i + 1];
+        if (runs[i].font)
+            textRun.font = toRenderFont(*runs[i].font);
+        if (runs[i].color)
+            textRun.color = toRGBA(*runs[i].color);
+        style.runs.push_back(textRun);
+    }
+    _layout = render::TextLayout::create(text.utf8(), style, layoutWidth());
+    return _layout.get();
+}
+
+size_t UITextView::lineCount() const
+{
+    auto* laidOut = layout();
+    return laidOut ? laidOut->lineCount() : 0;
+}
 
 CGFloat UITextView::contentHeight() const
 {
-    if (!_measuredHeight) {
-        auto size = render::measureText(text().utf8(), styleFor(*this, effectiveFont()),
-            std::max<CGFloat>(0, frame().size.width - 2 * kInsetSide));
-        _measuredHeight = CGFloat(size.height) + 2 * kInsetTop;
-    }
-    return *_measuredHeight;
+    auto* laidOut = layout();
+    return CGFloat(laidOut ? laidOut->height() : 0) + kInsetTop + kInsetBottom;
+}
+
+void UITextView::setContentOffset(CGPoint offset)
+{
+    CGFloat maximum = std::max<CGFloat>(0, contentHeight() - frame().size.height);
+    CGPoint clamped { 0, std::clamp<CGFloat>(offset.y, 0, maximum) };
+    if (clamped == _contentOffset)
+        return;
+    _contentOffset = clamped;
+    setNeedsDisplay();
 }
 
 bool UITextView::scrollBy(CGFloat dy)
 {
-    CGFloat maximum = std::max<CGFloat>(0, contentHeight() - frame().size.height);
-    CGFloat offset = std::clamp<CGFloat>(_contentOffset + dy, 0, maximum);
-    if (offset == _contentOffset)
-        return false;
-    _contentOffset = offset;
+    CGPoint before = _contentOffset;
+    setContentOffset({ 0, _contentOffset.y + dy });
+    return _contentOffset != before;
+}
+
+void UITextView::setSelectedRange(NSRange range)
+{
+    NSUInteger length = _attributedText ? _attributedText->length() : 0;
+    range.location = std::min(range.location, length);
+    range.length = std::min(range.length, length - range.location);
+    if (range == _selectedRange)
+        return;
+    _selectedRange = range;
+    _selectedBytes.reset();
+    if (range.length)
+        UIApplication::sharedApplication()->setFirstResponder(this);
     setNeedsDisplay();
+}
+
+bool UITextView::selectTextRange(NSRange range)
+{
+    NSUInteger length = _attributedText ? _attributedText->length() : 0;
+    if (range.location > length || range.length > length - range.location)
+        return false;
+    setSelectedRange(range);
     return true;
+}
+
+bool UITextView::copy()
+{
+    if (!_selectedRange.length || !_attributedText)
+        return false;
+    UIPasteboard::generalPasteboard().setString(_attributedText->string().substringWithRange(_selectedRange));
+    return true;
+}
+
+NSUInteger UITextView::characterIndexAtPoint(CGPoint point) const
+{
+    auto* laidOut = layout();
+    if (!laidOut)
+        return 0;
+    size_t byte = laidOut->indexAtPoint(point.x - kLinePadding, point.y + _contentOffset.y - kInsetTop);
+    return _attributedText->string().indexOfUTF8Offset(byte);
+}
+
+void UITextView::cancelLongPress()
+{
+    _longPress.cancel();
+}
+
+void UITextView::beginSelectingAt(CGPoint location)
+{
+    auto* laidOut = layout();
+    if (!laidOut)
+        return;
+    const NSString& text = _attributedText->string();
+    size_t byte = laidOut->indexAtPoint(location.x - kLinePadding, location.y + _contentOffset.y - kInsetTop);
+    auto [start, end] = laidOut->wordAt(byte);
+    NSUInteger first = text.indexOfUTF8Offset(start);
+    _selectionAnchor = { first, text.indexOfUTF8Offset(end) - first };
+    _touch = Touch::Selecting;
+    setSelectedRange(_selectionAnchor);
+}
+
+void UITextView::extendSelectionTo(CGPoint location)
+{
+    NSUInteger index = characterIndexAtPoint(location);
+    NSUInteger start = std::min(index, _selectionAnchor.location);
+    NSUInteger end = std::max(index, _selectionAnchor.end());
+    setSelectedRange({ start, end - start });
 }
 
 void UITextView::touchesBegan(CGPoint location)
 {
-    _dragY = location.y;
+    cancelLongPress();
+    _touch = Touch::Pressing;
+    _touchStart = location;
+    _lastTouchY = location.y;
+    // A finger that rests on a word selects it.
+    _longPress = CAAnimationEngine::shared().add(kLongPressDuration, [](double) { }, [this] {
+        if (_touch == Touch::Pressing)
+            beginSelectingAt(_touchStart);
+    });
 }
 
 void UITextView::touchesMoved(CGPoint location)
 {
-    scrollBy(_dragY - location.y);
-    _dragY = location.y;
+    switch (_touch) {
+    case Touch::None:
+        return;
+    case Touch::Selecting:
+        extendSelectionTo(location);
+        return;
+    case Touch::Pressing:
+        if (std::hypot(location.x - _touchStart.x, location.y - _touchStart.y) < kLongPressSlop)
+            return;
+        cancelLongPress();
+        _touch = Touch::Scrolling;
+        [[fallthrough]];
+    case Touch::Scrolling:
+        scrollBy(_lastTouchY - location.y);
+        _lastTouchY = location.y;
+        return;
+    }
+}
+
+void UITextView::touchesEnded(CGPoint location)
+{
+    cancelLongPress();
+    // A short tap puts the selection away.
+    if (_touch == Touch::Pressing)
+        setSelectedRange({ 0, 0 });
+    _touch = Touch::None;
+}
+
+void UITextView::touchesCancelled()
+{
+    cancelLongPress();
+    _touch = Touch::None;
 }
 
 void UITextView::drawContent(render::Painter& painter)
 {
-    if (text().isEmpty())
+    auto* laidOut = layout();
+    if (!laidOut)
         return;
+    // A shorter text or a taller frame may leave the offset past the end of the content.
+    if (_contentOffset.y > 0)
+        setContentOffset(_contentOffset);
     CGRect b = bounds();
     painter.save();
     painter.clip({ 0, 0, b.size.width, b.size.height });
-    // The inset scrolls with the text, so the first line starts kInsetTop below the top.
-    painter.drawTextTopAligned(text().utf8(), { kInsetSide, 0, b.size.width - 2 * kInsetSide, b.size.height },
-        styleFor(*this, effectiveFont()), _contentOffset - kInsetTop);
+    // The inset scrolls with the text: the first line starts kInsetTop below the content's top.
+    double originY = kInsetTop - _contentOffset.y;
+    double top = -originY;
+    double bottom = top + b.size.height;
+    if (_selectedRange.length) {
+        if (!_selectedBytes) {
+            auto offsets = _attributedText->string().utf8OffsetsOfIndices({ _selectedRange.location, _selectedRange.end() });
+            _selectedBytes = std::pair(offsets[0], offsets[1]);
+        }
+        painter.fillTextRange(*laidOut, kLinePadding, originY, _selectedBytes->first, _selectedBytes->second, top, bottom,
+            kSelectionColor);
+    }
+    painter.drawTextLayout(*laidOut, kLinePadding, originY, top, bottom, toRGBA(_textColor));
     painter.restore();
 }
 
@@ -161,14 +349,14 @@ void UITextView::describe(UIViewDescription& description) const
     description.set("editable", _editable);
     description.set("userInteractionEnabled", isUserInteractionEnabled());
     description.set("clipsToBounds", clipsToBounds());
+    description.set("contentOffset", UIPropertyValue::List { double(_contentOffset.x), double(_contentOffset.y) });
+    description.set("selectedRange", UIPropertyValue::List { int64_t(_selectedRange.location), int64_t(_selectedRange.length) });
     auto runs = UIPropertyValue::list();
     for (auto& run : attributeRuns()) {
         UIPropertyValue entry;
         entry.set("range", UIPropertyValue::List { int64_t(run.range.location), int64_t(run.range.length) });
-        if (run.font)
-            entry.set("font", describeFont(*run.font));
-        if (run.color)
-            entry.set("color", describeColor(*run.color));
+        entry.set("font", run.font ? describeFont(*run.font) : nullptr);
+        entry.set("color", run.color ? describeColor(*run.color) : nullptr);
         runs.append(std::move(entry));
     }
     description.set("attributeRuns", std::move(runs));

@@ -1,28 +1,42 @@
 #pragma once
 
 #include "platform/foundation/NSAttributedString.h"
+#include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIView.h"
 
+#include <memory>
 #include <optional>
+#include <string_view>
 
-// A scrollable view of wrapped text, plain or attributed. With editing off and user interaction
-// on, the text can be scrolled (by dragging or the wheel) but not changed.
+namespace render {
+class TextLayout;
+}
+
+// A scrollable view of wrapped text, plain or attributed, drawn as iOS 7 draws it: 8 points of
+// inset above and below the text and 5 points of padding at either side of each line.
+//
+// The text is laid out once for each change of text, attributes, font, alignment or width, and a
+// frame draws only the lines it shows. With editing off and user interaction on, the user scrolls
+// by dragging or with the wheel, and selects by holding a finger on a word and then dragging; the
+// selection can be copied but nothing typed changes the text.
 class UITextView : public UIView {
 public:
     ZENTROVA_CLASS_NAME(UITextView)
 
     static std::shared_ptr<UITextView> create(CGRect frame = CGRectZero);
+    ~UITextView() override;
+
+    bool respondsToSelector(std::string_view selector) const override;
 
     // Setting plain text makes attributed text of it in the view's font and text colour.
     NSString text() const;
     void setText(const std::optional<NSString>& text);
     std::shared_ptr<NSAttributedString> attributedText() const { return _attributedText; }
     void setAttributedText(std::shared_ptr<NSAttributedString> text);
-    // Whether this build's text view takes attributed text.
-    bool respondsToSetAttributedText() const;
 
+    // Setting the font or the text colour sets it on the whole text, as the platform does.
     const std::optional<UIFont>& font() const { return _font; }
     void setFont(const UIFont& font);
     const UIColor& textColor() const { return _textColor; }
@@ -40,17 +54,41 @@ public:
     };
     std::vector<AttributeRun> attributeRuns() const;
 
-    CGFloat contentOffset() const { return _contentOffset; }
+    void setFrame(CGRect frame) override;
+
+    // Scrolling: the offset of the visible part from the top of the content, kept within it.
+    CGPoint contentOffset() const { return _contentOffset; }
+    void setContentOffset(CGPoint offset);
+    // The height of the text with its insets.
     CGFloat contentHeight() const;
     bool scrollBy(CGFloat dy) override;
 
+    // The selection, in UTF-16 units; length 0 when nothing is selected. A range reaching past
+    // the end of the text is cut back to it.
+    NSRange selectedRange() const { return _selectedRange; }
+    void setSelectedRange(NSRange range);
+    bool selectTextRange(NSRange range) override;
+    bool copy() override;
+
     void touchesBegan(CGPoint location) override;
     void touchesMoved(CGPoint location) override;
+    void touchesEnded(CGPoint location) override;
+    void touchesCancelled() override;
+
+    // The index of the character nearest to a point of the view.
+    NSUInteger characterIndexAtPoint(CGPoint point) const;
+    // How many lines the layout has, laying the text out first when it must.
+    size_t lineCount() const;
 
     void describe(UIViewDescription& description) const override;
 
     static constexpr CGFloat kInsetTop = 8;
-    static constexpr CGFloat kInsetSide = 5;
+    static constexpr CGFloat kInsetBottom = 8;
+    static constexpr CGFloat kLinePadding = 5;
+    // How long a finger rests before the word under it is selected, and how far it may wander
+    // meanwhile before the touch becomes a scroll.
+    static constexpr double kLongPressDuration = 0.5;
+    static constexpr CGFloat kLongPressSlop = 10;
 
 protected:
     explicit UITextView(CGRect frame);
@@ -58,13 +96,36 @@ protected:
 
 private:
     UIFont effectiveFont() const { return _font.value_or(UIFont::systemFontOfSize(12)); }
+    CGFloat layoutWidth() const;
+    const render::TextLayout* layout() const;
+    void textDidChange();
+    void layoutDidChange();
+    void setAttributeOnWholeText(const NSString& name, std::any value);
+    void cancelLongPress();
+    void beginSelectingAt(CGPoint location);
+    void extendSelectionTo(CGPoint location);
 
     std::shared_ptr<NSAttributedString> _attributedText;
     std::optional<UIFont> _font;
     UIColor _textColor = UIColor::blackColor();
     NSTextAlignment _textAlignment = NSTextAlignmentLeft;
     bool _editable = true;
-    CGFloat _contentOffset = 0;
-    mutable std::optional<CGFloat> _measuredHeight;
-    CGFloat _dragY = 0;
+    CGPoint _contentOffset { 0, 0 };
+    NSRange _selectedRange { 0, 0 };
+
+    mutable std::unique_ptr<render::TextLayout> _layout;
+    // The selection in bytes of the laid-out text, worked out again with each layout.
+    mutable std::optional<std::pair<size_t, size_t>> _selectedBytes;
+
+    enum class Touch {
+        None,
+        Pressing,
+        Scrolling,
+        Selecting,
+    };
+    Touch _touch = Touch::None;
+    CGPoint _touchStart { 0, 0 };
+    CGFloat _lastTouchY = 0;
+    NSRange _selectionAnchor { 0, 0 };
+    CAAnimationHandle _longPress;
 };

@@ -87,6 +87,11 @@ public:
     virtual void touchesCancelled() { }
     // Scrolling by the wheel; true when the view scrolled.
     virtual bool scrollBy(CGFloat dy) { return false; }
+    // Selecting text, in UTF-16 units; false when the view holds no selectable text or the range
+    // does not lie within it.
+    virtual bool selectTextRange(NSRange range) { return false; }
+    // Puts the view's selection on the general pasteboard; false when there is nothing to copy.
+    virtual bool copy() { return false; }
 
     // Tells the hosts what this view is: its tree properties, the text a selector finds it by, its
     // console line. Every view kind adds its own to what its base class describes.

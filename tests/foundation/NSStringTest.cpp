@@ -48,13 +48,39 @@ TEST(NSString, FilesResolveUnderTheDeviceRoot)
     std::filesystem::create_directories(root.path() / "Applications/Zentrova.app");
     std::ofstream(root.path() / "Applications/Zentrova.app/CHANGELOG.txt") << "Version 3.0:\n";
     std::ofstream(root.path() / "bad.txt") << "\xFF\xFE";
+    std::ofstream(root.path() / "bom.txt") << "\xEF\xBB\xBFVersion";
+    std::ofstream(root.path() / "empty.txt");
     setDeviceRoot(root.path().string());
+    // The byte order mark stays as the first character, as the platform keeps it.
+    auto bom = NSString::stringWithContentsOfFile("/bom.txt", NSUTF8StringEncoding, nullptr);
+    ASSERT_TRUE(bom);
+    EXPECT_EQ(bom->length(), 8u);
+    EXPECT_EQ(bom->characterAtIndex(0), u'\uFEFF');
+    EXPECT_EQ(bom->rangeOfString("Version"), NSMakeRange(1, 7));
+    EXPECT_EQ(NSString::stringWithContentsOfFile("/empty.txt", NSUTF8StringEncoding), NSString());
+    EXPECT_FALSE(NSString::stringWithContentsOfFile("/Applications", NSUTF8StringEncoding));
     auto text = NSString::stringWithContentsOfFile("/Applications/Zentrova.app/CHANGELOG.txt", NSUTF8StringEncoding);
     EXPECT_EQ(text, NSString("Version 3.0:\n"));
     EXPECT_FALSE(NSString::stringWithContentsOfFile("/missing.txt", NSUTF8StringEncoding));
     EXPECT_FALSE(NSString::stringWithContentsOfFile("/bad.txt", NSUTF8StringEncoding));
     setDeviceRoot("/");
     EXPECT_EQ(pathUnderDeviceRoot("/var/x"), "/var/x");
+}
+
+TEST(NSString, MapsUTF16IndexesToUTF8BytesPastEmojiAccentsAndMarks)
+{
+    // "a", an emoji (2 units, 4 bytes), "é" precomposed (1 unit, 2 bytes), "e" with a combining
+    // acute (2 units, 3 bytes), "z".
+    NSString text("a\xF0\x9F\x98\x80\xC3\xA9" "e\xCC\x81z");
+    ASSERT_EQ(text.length(), 7u);
+    EXPECT_EQ(text.utf8OffsetsOfIndices({ 0, 1, 3, 4, 5, 6, 7 }), (std::vector<size_t> { 0, 1, 5, 7, 8, 10, 11 }));
+    for (NSUInteger index : { 0u, 1u, 3u, 4u, 5u, 6u, 7u }) {
+        EXPECT_EQ(text.utf8OffsetOfIndex(index), text.utf8OffsetsOfIndices({ index })[0]);
+        EXPECT_EQ(text.indexOfUTF8Offset(text.utf8OffsetOfIndex(index)), index);
+    }
+    // The combining mark is found on its own, where it lies.
+    EXPECT_EQ(text.rangeOfString("\xCC\x81"), NSMakeRange(5, 1));
+    EXPECT_EQ(text.rangeOfString("\xF0\x9F\x98\x80"), NSMakeRange(1, 2));
 }
 
 TEST(NSAttributedString, SetAttributesReplacesWithinTheRangeOnly)
@@ -83,6 +109,27 @@ TEST(NSAttributedString, SetAttributesReplacesWithinTheRangeOnly)
     EXPECT_TRUE(valueForKey<std::string>(text->attributesAtIndex(7), NSFontAttributeName));
     // The original is untouched by changes to its copy.
     EXPECT_EQ(base->runs().size(), 1u);
+
+    // Adding one attribute keeps the others of each run it covers.
+    text->addAttribute(NSFontAttributeName, std::string("bold"), NSMakeRange(0, 4));
+    ASSERT_TRUE(valueForKey<std::string>(text->attributesAtIndex(1), NSFontAttributeName));
+    EXPECT_EQ(*valueForKey<std::string>(text->attributesAtIndex(1), NSFontAttributeName), "bold");
+    ASSERT_TRUE(valueForKey<std::string>(text->attributesAtIndex(3), NSFontAttributeName));
+    EXPECT_EQ(*valueForKey<std::string>(text->attributesAtIndex(3), NSFontAttributeName), "bold");
+    EXPECT_EQ(*valueForKey<int>(text->attributesAtIndex(3), NSForegroundColorAttributeName), 1);
+    EXPECT_FALSE(valueForKey<std::string>(text->attributesAtIndex(4), NSFontAttributeName));
+    NSUInteger covered = 0;
+    for (auto& run : text->runs()) {
+        EXPECT_EQ(run.range.location, covered);
+        covered = run.range.end();
+    }
+    EXPECT_EQ(covered, text->length());
+
+    // A plain string has one run without attributes; an empty one has none.
+    auto plain = NSMutableAttributedString::initWithString("abc");
+    ASSERT_EQ(plain->runs().size(), 1u);
+    EXPECT_TRUE(plain->runs()[0].attributes.empty());
+    EXPECT_TRUE(NSMutableAttributedString::initWithString("")->runs().empty());
 }
 
 TEST(NSURL, DataURLsDecodeInMemory)
@@ -95,6 +142,12 @@ TEST(NSURL, DataURLsDecodeInMemory)
     EXPECT_FALSE(NSData::dataWithContentsOfURL(*NSURL::URLWithString("data:image/gif;base64,R0l*")));
     EXPECT_FALSE(NSData::dataWithContentsOfURL(*NSURL::URLWithString("https://example.invalid/x.gif")));
     EXPECT_FALSE(NSURL::URLWithString("no scheme here"));
+    // The percent form, and schemes that would need a fetch.
+    auto percent = NSData::dataWithContentsOfURL(*NSURL::URLWithString("data:text/plain,a%20b%2Cc"));
+    ASSERT_TRUE(percent);
+    EXPECT_EQ(std::string(percent->bytes().begin(), percent->bytes().end()), "a b,c");
+    EXPECT_FALSE(NSData::dataWithContentsOfURL(*NSURL::URLWithString("data:text/plain,50%")));
+    EXPECT_FALSE(NSData::dataWithContentsOfURL(*NSURL::URLWithString("file:///etc/hostname")));
     EXPECT_EQ(decodeBase64("TWFu"), (std::vector<unsigned char> { 'M', 'a', 'n' }));
     EXPECT_EQ(decodeBase64("TWE="), (std::vector<unsigned char> { 'M', 'a' }));
     EXPECT_FALSE(decodeBase64("TWFuT"));

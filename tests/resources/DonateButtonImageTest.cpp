@@ -105,7 +105,6 @@ TEST(DonateButtonImage, DecodesToAButtonOnATransparentGround)
     button->setImage(image, UIControlStateNormal);
     render::Painter painter(147, 47, 2);
     button->drawHierarchy(painter);
-
     // The corners are transparent; the button's face is a warm yellow-orange.
     EXPECT_EQ(test::pixelAt(painter, 0, 0).a, 0);
     EXPECT_EQ(test::pixelAt(painter, 293, 93).a, 0);
