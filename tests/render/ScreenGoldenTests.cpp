@@ -84,3 +84,55 @@ TEST(ScreenGolden, RespringConfirmationAlert)
     EXPECT_TRUE(app.system().calls().empty());
     expectFrameMatchesGolden(app, "screen-respring-alert-iphone-5s");
 }
+
+namespace {
+
+void expectScreenMatchesGolden(const std::string& device, bool light, const char* barButton, const std::string& name)
+{
+    SCOPED_TRACE(name);
+    AppHarness::Options options;
+    options.device = device;
+    if (light)
+        options.preferences[kLightSwitchKey.utf8()] = true;
+    AppHarness app(options);
+    app.tap(barButton);
+    Automation::settle();
+    expectFrameMatchesGolden(app, name);
+}
+
+} // namespace
+
+TEST(ScreenGolden, ChangelogIPhone5sDark)
+{
+    expectScreenMatchesGolden("iphone-5s", false, "\"Changelog\"", "screen-changelog-iphone-5s-dark");
+}
+
+TEST(ScreenGolden, ChangelogIPhone5sLight)
+{
+    expectScreenMatchesGolden("iphone-5s", true, "\"Changelog\"", "screen-changelog-iphone-5s-light");
+}
+
+TEST(ScreenGolden, ChangelogIPhone4sDark)
+{
+    expectScreenMatchesGolden("iphone-4s", false, "\"Changelog\"", "screen-changelog-iphone-4s-dark");
+}
+
+TEST(ScreenGolden, SettingsIPhone5sDark)
+{
+    expectScreenMatchesGolden("iphone-5s", false, "\"Settings\"", "screen-settings-iphone-5s-dark");
+}
+
+TEST(ScreenGolden, SettingsIPhone5sLight)
+{
+    expectScreenMatchesGolden("iphone-5s", true, "\"Settings\"", "screen-settings-iphone-5s-light");
+}
+
+TEST(ScreenGolden, DonationAlertOverTheSettings)
+{
+    AppHarness app;
+    app.tap("\"Settings\"");
+    app.tap("#donateButton");
+    Automation::settle();
+    ASSERT_EQ(app.application().shownAlerts().size(), 1u);
+    expectFrameMatchesGolden(app, "screen-donation-alert-iphone-5s");
+}
