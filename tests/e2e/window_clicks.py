@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """Drives the app in a real SDL window under a private X server with mouse clicks.
 
-Two runs on iPhone 4S: without confirmation alerts a click on "Respring" runs its command at
+Three runs on iPhone 4S: without confirmation alerts a click on "Respring" runs its command at
 once; with them, the click shows the alert, a click on "No" runs nothing, and a click on "Yes"
-runs the command. The app always runs with --dry-run, so it only prints the calls it would make.
+runs the command. The third walks the whole app: Settings, both switches on, Back to a light root
+screen, a Respring confirmed with Return, the changelog (headings blue in the main program only)
+scrolled by a drag, Back, and a restart on the same root that keeps both preferences. The app
+always runs with --dry-run, so it only prints the calls it would make; either program can be given.
 
 Usage: window_clicks.py APP WORK_DIR
 """
@@ -268,6 +271,97 @@ def run_with_alerts(executable, display, work):
     print("ok: the alert shows on a click, No runs nothing, Yes at %s runs the respring" % (yes_point,))
 
 
+def read_preferences(root):
+    path = os.path.join(root, PREFERENCES)
+    if not os.path.exists(path):
+        return {}
+    with open(path, "rb") as file:
+        return plistlib.load(file)
+
+
+def white(r, g, b):
+    return min(r, g, b) > 245
+
+
+def click_and_settle(window, point):
+    """Clicks, then waits until the window has changed and holds still: an animation has ended."""
+    before = window.capture().rgb
+    window.click(point)
+    last = [before]
+
+    def changed_and_still():
+        now = window.capture().rgb
+        still = now == last[0] and now != before
+        last[0] = now
+        return still
+    wait_until(changed_and_still, 10, "the window to change after a click at %s" % (point,))
+
+
+def run_whole_app(executable, display, work):
+    """Settings, both switches on, Back, a confirmed Respring, the changelog scrolled, Back; then a
+    restart on the same root keeps both preferences."""
+    legacy = os.path.basename(executable).endswith("Legacy")
+    # Bar items sit in the bar's lower 44 points. The main root screen's bar reaches up behind the
+    # status bar until the first presentation moves it down to the view's top; the legacy bars
+    # always start there. The main settings switches are 66 points in from the right, the legacy
+    # ones 106.
+    root_bar_y = 42
+    screen_bar_y = 42 if legacy else 62
+    switch_x = (214 if legacy else 254) + 25
+    respring_after = (160, 220 if legacy else 240)
+    root = tempfile.mkdtemp(prefix="zentrova-e2e-")
+    try:
+        # The device root holds the bundle's changelog, staged beside the program by the build.
+        bundle = os.path.join(root, "Applications/Zentrova.app")
+        os.makedirs(bundle)
+        shutil.copy(os.path.join(os.path.dirname(os.path.realpath(executable)), "CHANGELOG.txt"), bundle)
+        app = App(executable, root, display, os.path.join(work, "whole-app.log"))
+        click_and_settle(app.window, (285, root_bar_y))
+        app.window.click((switch_x, 155))
+        wait_until(lambda: read_preferences(root).get("lightSwitch") is True, 10, "lightSwitch stored YES")
+        app.window.click((switch_x, 215))
+        wait_until(lambda: read_preferences(root).get("alertSwitch.enabled") is True, 10, "alerts stored YES")
+        app.window.save(os.path.join(work, "whole-app-settings.png"))
+        click_and_settle(app.window, (30, screen_bar_y))
+        # The root screen underneath is light now.
+        wait_until(lambda: white(*app.window.capture().pixel(10, 900)), 10, "a light root screen")
+        click_and_settle(app.window, respring_after)
+        if app.calls():
+            fail("Respring with alerts on ran %s before any answer" % app.calls())
+        subprocess.run(["xdotool", "key", "--window", app.window.id, "Return"], env=app.environment, check=True)
+        wait_until(lambda: RESPRING_LINE in app.calls(), 10, RESPRING_LINE + " after Yes")
+        wait_until(lambda: white(*app.window.capture().pixel(10, 900)), 10, "the alert's dimming to go")
+
+        click_and_settle(app.window, (45, screen_bar_y if not legacy else root_bar_y))
+        page = app.window.capture()
+        app.window.save(os.path.join(work, "whole-app-changelog.png"))
+        text_top = (64 if legacy else 84) * SCALE
+        blue = page.box(lambda r, g, b: tinted_blue(r, g, b) and r < 60, top=text_top)
+        if legacy and blue:
+            fail("the legacy changelog shows blue text at %s" % (blue,))
+        if not legacy and not blue:
+            fail("the changelog's headings are not blue")
+        if not white(*page.pixel(600, 900)):
+            fail("the changelog is not light: %s" % (page.pixel(600, 900),))
+        app.window.save(os.path.join(work, "whole-app-changelog.png"))
+        # A drag up scrolls the text (the wheel does too, but Xvfb's pointer makes the drag sure).
+        subprocess.run(["xdotool", "mousemove", "--window", app.window.id, "320", "800", "mousedown", "1",
+                        "mousemove", "--window", app.window.id, "320", "700", "mousemove", "--window", app.window.id,
+                        "320", "400", "mouseup", "1"], env=app.environment, check=True, timeout=10)
+        wait_until(lambda: app.window.capture().rgb != page.rgb, 10, "the changelog to scroll")
+        click_and_settle(app.window, (30, screen_bar_y))
+        app.quit()
+
+        again = App(executable, root, display, os.path.join(work, "whole-app-again.log"))
+        if read_preferences(root) != {"lightSwitch": True, "alertSwitch.enabled": True}:
+            fail("the preferences after a restart are %s" % read_preferences(root))
+        wait_until(lambda: white(*again.window.capture().pixel(10, 900)), 10, "the light root screen after a restart")
+        again.quit()
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+    print("ok: settings, a confirmed respring, the changelog and a restart that keeps both preferences")
+
+
 def main():
     if len(sys.argv) != 3:
         print(__doc__)
@@ -283,6 +377,7 @@ def main():
         display = start_display()
         run_without_alerts(executable, display, work)
         run_with_alerts(executable, display, work)
+        run_whole_app(executable, display, work)
     finally:
         stop_children()
     return 0
