@@ -21,15 +21,11 @@ function(zentrova_profile_sources out name)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
     list(APPEND files ${found})
   endforeach()
-  if(name STREQUAL "legacy")
-    list(FILTER files EXCLUDE REGEX "\\.main\\.cpp$")
-  else()
-    list(FILTER files EXCLUDE REGEX "\\.legacy\\.cpp$")
-  endif()
+  zentrova_filter_profile(files ${name} ${files})
   set(${out} ${files} PARENT_SCOPE)
 endfunction()
 
-# The same, for a list of files already found.
+# Keeps, of a list of sources, those that belong to one profile.
 function(zentrova_filter_profile out name)
   set(files ${ARGN})
   if(name STREQUAL "legacy")

@@ -1,6 +1,7 @@
 #include "screens/ChangelogViewController.h"
 
 #include "platform/uikit/UIScreen.h"
+#include "screens/BackBarItem.h"
 #include "screens/ScreenOutlet.h"
 #include "screens/ScreenTheme.h"
 
@@ -35,10 +36,6 @@ void ChangelogViewController::loadView()
     root.setBackgroundColor(Theme::stored().background());
     bar.setTranslucent(true);
 
-    auto item = UINavigationItem::initWithTitle("Changelog");
-    navItem = item.get();
-    item->setLeftBarButtonItem(UIBarButtonItem::initWithTitle("Back", UIBarButtonItemStylePlain, this,
-        &ChangelogViewController::leftBackButtonPressed));
-    bar.setItems({ item });
+    navItem = giveBarItsBackItem(bar, "Changelog", this);
     root.addSubview(navBar);
 }

@@ -3,6 +3,7 @@
 #include "platform/uikit/NSLayoutConstraint.h"
 #include "platform/uikit/UIScreen.h"
 #include "screens/BoldnColor.h"
+#include "screens/BackBarItem.h"
 #include "screens/ScreenOutlet.h"
 #include "screens/ScreenTheme.h"
 
@@ -43,10 +44,6 @@ void ChangelogViewController::loadView()
     applyTheme(Theme::stored(), bar, root);
 
     bar.setTranslucent(true);
-    auto item = UINavigationItem::initWithTitle("Changelog");
-    navItem = item.get();
-    item->setLeftBarButtonItem(UIBarButtonItem::initWithTitle("Back", UIBarButtonItemStylePlain, this,
-        &ChangelogViewController::leftBackButtonPressed));
-    bar.setItems({ item });
+    navItem = giveBarItsBackItem(bar, "Changelog", this);
     root.addSubview(navBar);
 }

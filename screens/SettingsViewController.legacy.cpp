@@ -1,6 +1,7 @@
 #include "screens/SettingsViewController.h"
 
 #include "prefs/Preferences.h"
+#include "screens/BackBarItem.h"
 #include "screens/ScreenOutlet.h"
 #include "screens/ScreenTheme.h"
 
@@ -29,11 +30,7 @@ void SettingsViewController::loadView()
 
     root.addSubview(lightLabel);
     bar.setTranslucent(true);
-    auto item = UINavigationItem::initWithTitle("Zentrova");
-    navItem = item.get();
-    item->setLeftBarButtonItem(UIBarButtonItem::initWithTitle("Back", UIBarButtonItemStylePlain, this,
-        &SettingsViewController::leftBackButtonPressed));
-    bar.setItems({ item });
+    navItem = giveBarItsBackItem(bar, "Zentrova", this);
     root.addSubview(navBar);
 }
 

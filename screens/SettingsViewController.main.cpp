@@ -2,6 +2,7 @@
 
 #include "platform/uikit/NSLayoutConstraint.h"
 #include "prefs/Preferences.h"
+#include "screens/BackBarItem.h"
 #include "screens/ScreenOutlet.h"
 #include "screens/ScreenTheme.h"
 
@@ -32,11 +33,7 @@ void SettingsViewController::loadView()
 
     root.addSubview(lightLabel);
     bar.setTranslucent(true);
-    auto item = UINavigationItem::initWithTitle("Zentrova");
-    navItem = item.get();
-    item->setLeftBarButtonItem(UIBarButtonItem::initWithTitle("Back", UIBarButtonItemStylePlain, this,
-        &SettingsViewController::leftBackButtonPressed));
-    bar.setItems({ item });
+    navItem = giveBarItsBackItem(bar, "Zentrova", this);
     root.addSubview(navBar);
 }
 
