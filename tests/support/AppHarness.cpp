@@ -29,14 +29,21 @@ AppHarness::AppHarness(Options options)
     : _device(*deviceProfileNamed(options.device))
     , _system(std::make_shared<RecordingSystem>())
 {
+    if (options.root) {
+        _rootPath = *options.root;
+    } else {
+        _ownRoot.emplace();
+        _rootPath = _ownRoot->path();
+    }
     if (!options.preferences.empty())
-        writeStoredPreferences(_root.path(), options.preferences);
+        writeStoredPreferences(_rootPath, options.preferences);
     // The device root holds the bundle as the build staged it.
     std::filesystem::create_directories(changelogPath().parent_path());
     if (options.changelog)
         writeChangelog(*options.changelog);
     else
-        std::filesystem::copy_file(std::filesystem::path(ZENTROVA_BUNDLE_DIR) / "CHANGELOG.txt", changelogPath());
+        std::filesystem::copy_file(std::filesystem::path(ZENTROVA_BUNDLE_DIR) / "CHANGELOG.txt", changelogPath(),
+            std::filesystem::copy_options::overwrite_existing);
     start();
     if (options.launch)
         launch();
@@ -46,7 +53,7 @@ void AppHarness::start()
 {
     HostedApplication::Setup setup;
     setup.device = _device;
-    setup.root = _root.path().string();
+    setup.root = _rootPath.string();
     setup.system = _system;
     setup.statusTime = "9:41";
     _hosted = HostedApplication::make(setup);
@@ -76,7 +83,7 @@ void AppHarness::relaunch()
 
 std::filesystem::path AppHarness::changelogPath() const
 {
-    return _root.path() / "Applications/Zentrova.app/CHANGELOG.txt";
+    return _rootPath / "Applications/Zentrova.app/CHANGELOG.txt";
 }
 
 void AppHarness::writeChangelog(const std::string& bytes) const

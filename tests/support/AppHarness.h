@@ -29,6 +29,10 @@ public:
         // The bytes of the bundle's CHANGELOG.txt; none stages the one the app ships, and a file
         // can be taken away again with removeChangelog().
         std::optional<std::string> changelog = std::nullopt;
+        // A device root that already exists, to run on instead of a fresh one of the harness's own;
+        // the caller keeps it, with whatever the app leaves in it. Used by tests whose app runs in
+        // another process on the same files.
+        std::optional<std::filesystem::path> root = std::nullopt;
     };
 
     AppHarness();
@@ -53,14 +57,18 @@ public:
     Automation& automation() { return *_automation; }
     RecordingSystem& system() { return *_system; }
     const DeviceProfile& device() const { return _device; }
-    const TempDir& deviceRoot() const { return _root; }
+    // The root the harness made for itself; there is none when Options::root was given.
+    const TempDir& deviceRoot() const { return *_ownRoot; }
+    // The device root the app runs on, given or made.
+    const std::filesystem::path& rootPath() const { return _rootPath; }
 
     // Taps and fails the test on an automation error.
     void tap(const std::string& selector);
     nlohmann::json tree();
 
 private:
-    TempDir _root;
+    std::optional<TempDir> _ownRoot;
+    std::filesystem::path _rootPath;
     DeviceProfile _device;
     std::shared_ptr<RecordingSystem> _system;
     void start();
