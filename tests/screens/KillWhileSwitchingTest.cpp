@@ -10,10 +10,14 @@
 
 #include <cerrno>
 #include <csignal>
+#include <array>
 #include <cstdint>
 #include <iostream>
 #include <random>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -95,6 +99,72 @@ void reportOrExit(int fd, uint8_t byte)
     }
 }
 
+// Where in the app's next write the kill lands.
+enum class KillPoint {
+    // At once: the app is between two flips or just starting one.
+    AfterAnAcknowledgement,
+    // Once the write's temporary file is there: the app is writing or syncing it.
+    WhileTheNewFileIsWritten,
+    // Once the temporary file is renamed over the old one: the flip is stored, not yet acknowledged.
+    OnceTheNewFileIsInPlace,
+};
+
+// Watches the preferences folder for the app's temporary files.
+class TemporaryFileWatch {
+public:
+    TemporaryFileWatch(const fs::path& folder, std::string prefix)
+        : _fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+        , _prefix(std::move(prefix))
+    {
+        if (_fd >= 0)
+            inotify_add_watch(_fd, folder.c_str(), IN_CREATE | IN_MOVED_FROM);
+    }
+    ~TemporaryFileWatch()
+    {
+        if (_fd >= 0)
+            close(_fd);
+    }
+    TemporaryFileWatch(const TemporaryFileWatch&) = delete;
+    TemporaryFileWatch& operator=(const TemporaryFileWatch&) = delete;
+
+    bool isWatching() const { return _fd >= 0; }
+
+    // Forgets what happened so far.
+    void discardEvents()
+    {
+        alignas(inotify_event) char buffer[4096];
+        while (read(_fd, buffer, sizeof buffer) > 0) { }
+    }
+
+    // Waits until a temporary file is created (IN_CREATE) or renamed away (IN_MOVED_FROM), or the
+    // process behind PIDFD ends; false in that case.
+    bool waitFor(uint32_t mask, int pidfd)
+    {
+        alignas(inotify_event) char buffer[4096];
+        for (;;) {
+            pollfd fds[] = { { _fd, POLLIN, 0 }, { pidfd, POLLIN, 0 } };
+            if (poll(fds, 2, -1) < 0) {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            ssize_t length = read(_fd, buffer, sizeof buffer);
+            for (ssize_t offset = 0; offset < length;) {
+                auto* event = reinterpret_cast<inotify_event*>(buffer + offset);
+                offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+                if ((event->mask & mask) && event->len && std::string_view(event->name).starts_with(_prefix))
+                    return true;
+            }
+            if (fds[1].revents)
+                return false;
+        }
+    }
+
+private:
+    int _fd;
+    std::string _prefix;
+};
+
 // The switches as the file stores them; none when the file is missing or does not parse.
 std::optional<uint8_t> storedSwitches(const fs::path& file)
 {
@@ -123,12 +193,19 @@ TEST(KillWhileSwitching, EveryRestartFindsTheLastFinishedFlipOrTheNext)
     auto fileName = std::string(kBundleIdentifier) + ".plist";
     auto file = folder / fileName;
 
+    // The folder is there before the first start, so that the writes can be watched from the first.
+    fs::create_directories(folder);
+    auto temporaryPrefix = "." + fileName + ".zentrova-tmp-";
+    TemporaryFileWatch watch(folder, temporaryPrefix);
+    ASSERT_TRUE(watch.isWatching());
+
     std::mt19937 random(20261208);
     std::uniform_int_distribution<int> flipsBeforeKill(0, kMostFlipsBeforeAKill);
+    std::uniform_int_distribution<int> killPoints(0, 2);
     uint8_t stored = 0;
-    bool everFlipped = false;
     int flips = 0;
     int killedMidFlipButStored = 0;
+    std::array<int, 3> killsAt {};
     for (int kill = 0; kill < kKills; ++kill) {
         SCOPED_TRACE(testing::Message() << "kill " << kill);
         int report[2];
@@ -150,6 +227,17 @@ TEST(KillWhileSwitching, EveryRestartFindsTheLastFinishedFlipOrTheNext)
         int flipsThisRun = 0;
         for (int wanted = flipsBeforeKill(random); started && flipsThisRun < wanted && readByte(report[0], acknowledged);)
             ++flipsThisRun;
+        auto point = static_cast<KillPoint>(killPoints(random));
+        if (started && point != KillPoint::AfterAnAcknowledgement) {
+            // A write already under way may be the one caught; either way it is one after the
+            // last acknowledgement read so far, or a later one whose acknowledgement is read below.
+            int pidfd = static_cast<int>(syscall(SYS_pidfd_open, child, 0));
+            ASSERT_GE(pidfd, 0);
+            watch.discardEvents();
+            watch.waitFor(point == KillPoint::WhileTheNewFileIsWritten ? IN_CREATE : IN_MOVED_FROM, pidfd);
+            close(pidfd);
+        }
+        ++killsAt[static_cast<size_t>(point)];
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -165,12 +253,11 @@ TEST(KillWhileSwitching, EveryRestartFindsTheLastFinishedFlipOrTheNext)
         }
         close(report[0]);
         flips += flipsThisRun;
-        everFlipped = everFlipped || flipsThisRun > 0;
 
-        // The file is there once anything was flipped, parses, and holds the last acknowledged
+        // The file is there once any flip was acknowledged, parses, and holds the last acknowledged
         // flip or the one after it.
-        ASSERT_EQ(fs::exists(file), everFlipped);
-        auto found = everFlipped ? storedSwitches(file) : std::optional<uint8_t>(0);
+        ASSERT_TRUE(fs::exists(file) || flips == 0) << "the preferences are gone";
+        auto found = fs::exists(file) ? storedSwitches(file) : std::optional<uint8_t>(0);
         ASSERT_TRUE(found) << "the preferences do not parse";
         uint8_t following = acknowledged ^ switchOfFlip(flipsThisRun);
         ASSERT_TRUE(*found == acknowledged || *found == following)
@@ -193,7 +280,9 @@ TEST(KillWhileSwitching, EveryRestartFindsTheLastFinishedFlipOrTheNext)
         }
         EXPECT_LE(temporaries, 1);
     }
-    std::cout << "kill loop: " << kKills << " kills, " << flips << " flips acknowledged, " << killedMidFlipButStored
+    std::cout << "kill loop: " << kKills << " kills (" << killsAt[0] << " right after an acknowledgement, " << killsAt[1]
+              << " while a new file was written, " << killsAt[2] << " once it was in place), " << flips
+              << " flips acknowledged, " << killedMidFlipButStored
               << " kills landed after a flip was stored but before it was acknowledged\n";
     EXPECT_GE(flips, kKills);
 }
