@@ -28,20 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-
-// Each start of the app costs a launch; the sanitizers make that several times slower.
-constexpr int kKills = kSanitized ? 80 : 200;
+constexpr int kKills = 200;
 constexpr int kMostFlipsBeforeAKill = 4;
 
 // The two switches as one byte: bit 0 "Light Theme", bit 1 "Alerts".
@@ -231,11 +218,15 @@ TEST(KillWhileSwitching, EveryRestartFindsTheLastFinishedFlipOrTheNext)
         if (started && point != KillPoint::AfterAnAcknowledgement) {
             // A write already under way may be the one caught; either way it is one after the
             // last acknowledgement read so far, or a later one whose acknowledgement is read below.
+            // Without a process descriptor to notice the app dying early, the kill comes at once.
             int pidfd = static_cast<int>(syscall(SYS_pidfd_open, child, 0));
-            ASSERT_GE(pidfd, 0);
-            watch.discardEvents();
-            watch.waitFor(point == KillPoint::WhileTheNewFileIsWritten ? IN_CREATE : IN_MOVED_FROM, pidfd);
-            close(pidfd);
+            if (pidfd >= 0) {
+                watch.discardEvents();
+                watch.waitFor(point == KillPoint::WhileTheNewFileIsWritten ? IN_CREATE : IN_MOVED_FROM, pidfd);
+                close(pidfd);
+            } else {
+                point = KillPoint::AfterAnAcknowledgement;
+            }
         }
         ++killsAt[static_cast<size_t>(point)];
         ::kill(child, SIGKILL);

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <iostream>
 #include <random>
 
 // Thousands of random taps and drags over every screen of the app, in both builds. After each one
