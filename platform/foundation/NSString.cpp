@@ -2,7 +2,12 @@
 
 #include "platform/foundation/DeviceRoot.h"
 
+#include <cerrno>
 #include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <memory>
 
 namespace {
@@ -130,17 +135,31 @@ std::optional<NSString> NSString::stringWithContentsOfFile(const NSString& path,
 {
     if (encoding != NSUTF8StringEncoding)
         return std::nullopt;
-    // Plain stdio: a stream would throw on a directory, which opens but cannot be read.
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(pathUnderDeviceRoot(path.utf8()).c_str(), "rb"), &std::fclose);
-    if (!file)
+    // Only a regular file is read, opened without blocking so that a pipe or a device in its place
+    // cannot stall the caller, and only up to a size that a text meant for a screen can have.
+    int descriptor = ::open(pathUnderDeviceRoot(path.utf8()).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (descriptor < 0)
+        return std::nullopt;
+    std::unique_ptr<int, void (*)(int*)> closer(&descriptor, [](int* fd) { ::close(*fd); });
+    struct stat status { };
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > kMaximumFileSize)
         return std::nullopt;
     std::string bytes;
+    bytes.reserve(size_t(status.st_size));
     char buffer[65536];
-    size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        bytes.append(buffer, count);
-    if (std::ferror(file.get()))
-        return std::nullopt;
+    while (true) {
+        ssize_t count = ::read(descriptor, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return std::nullopt;
+        if (count == 0)
+            break;
+        bytes.append(buffer, size_t(count));
+        // A file that grows while it is read is cut off at the bound rather than followed forever.
+        if (bytes.size() > size_t(kMaximumFileSize))
+            return std::nullopt;
+    }
     return fromUTF8(bytes);
 }
 

@@ -27,8 +27,10 @@ public:
     // (4) is supported.
     // A UTF-8 byte order mark stays in the string as U+FEFF. The error out-parameter is never
     // written: a failure is only ever none.
+    // Only regular files up to kMaximumFileSize are read; anything else gives none.
     static std::optional<NSString> stringWithContentsOfFile(
         const NSString& path, NSStringEncoding encoding, void* error = nullptr);
+    static constexpr long long kMaximumFileSize = 16 * 1024 * 1024;
 
     NSUInteger length() const { return static_cast<NSUInteger>(_units.size()); }
     bool isEmpty() const { return _units.empty(); }

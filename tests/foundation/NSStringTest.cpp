@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 namespace {
@@ -65,6 +67,26 @@ TEST(NSString, FilesResolveUnderTheDeviceRoot)
     EXPECT_FALSE(NSString::stringWithContentsOfFile("/bad.txt", NSUTF8StringEncoding));
     setDeviceRoot("/");
     EXPECT_EQ(pathUnderDeviceRoot("/var/x"), "/var/x");
+}
+
+// A pipe, a device or an oversized file in place of a text file gives none at once instead of
+// blocking the caller or filling memory.
+TEST(NSString, OnlyBoundedRegularFilesAreRead)
+{
+    TempDir root;
+    ASSERT_EQ(::mkfifo((root.path() / "fifo.txt").c_str(), 0600), 0);
+    {
+        std::ofstream big(root.path() / "big.txt", std::ios::binary);
+        big.seekp(NSString::kMaximumFileSize);
+        big.put('x');
+    }
+    std::ofstream(root.path() / "limit.txt", std::ios::binary) << std::string(1000, 'a');
+    setDeviceRoot(root.path().string());
+    EXPECT_FALSE(NSString::stringWithContentsOfFile("/fifo.txt", NSUTF8StringEncoding));
+    EXPECT_FALSE(NSString::stringWithContentsOfFile("/big.txt", NSUTF8StringEncoding));
+    EXPECT_EQ(NSString::stringWithContentsOfFile("/limit.txt", NSUTF8StringEncoding)->length(), 1000u);
+    setDeviceRoot("/");
+    EXPECT_FALSE(NSString::stringWithContentsOfFile("/dev/zero", NSUTF8StringEncoding));
 }
 
 TEST(NSString, MapsUTF16IndexesToUTF8BytesPastEmojiAccentsAndMarks)
