@@ -58,6 +58,14 @@ void RootViewController::addPowerButton(const PowerButton& row, const std::optio
     button.addTarget(this, row.handler, UIControlEventTouchUpInside);
 }
 
+void RootViewController::addNavigationButtons(UINavigationItem& item)
+{
+    item.setLeftBarButtonItem(UIBarButtonItem::initWithTitle("Changelog", UIBarButtonItemStylePlain, this,
+        &RootViewController::leftButtonPressed));
+    item.setRightBarButtonItem(UIBarButtonItem::initWithTitle("Settings", UIBarButtonItemStylePlain, this,
+        &RootViewController::rightButtonPressed));
+}
+
 CGRect RootViewController::powerButtonFrame(CGFloat rootWidth, CGFloat y)
 {
     return CGRectMake(kButtonInset, y, rootWidth - 2 * kButtonInset, kButtonHeight);

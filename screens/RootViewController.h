@@ -82,6 +82,8 @@ private:
     // it, and registers its handler; the title colour is set first where there is one.
     void addPowerButton(const PowerButton& row, const std::optional<UIColor>& titleColor);
     static CGRect powerButtonFrame(CGFloat rootWidth, CGFloat y);
+    // "Changelog" on the left of the bar's item and "Settings" on the right, both plain.
+    void addNavigationButtons(UINavigationItem& item);
     // Main build: the completion of both presentations.
     std::function<void()> relayoutWhenPresented();
     void pressPowerButton(NSInteger tag);

@@ -24,10 +24,7 @@ void RootViewController::loadView()
     applyFixedStatusBarStyle();
     root.setBackgroundColor(Theme::stored().background());
 
-    item->setLeftBarButtonItem(UIBarButtonItem::initWithTitle("Changelog", UIBarButtonItemStylePlain, this,
-        &RootViewController::leftButtonPressed));
-    item->setRightBarButtonItem(UIBarButtonItem::initWithTitle("Settings", UIBarButtonItemStylePlain, this,
-        &RootViewController::rightButtonPressed));
+    addNavigationButtons(*item);
     bar.setItems({ item });
     root.addSubview(navBar);
 

@@ -39,10 +39,7 @@ void RootViewController::loadView()
     bar.setTranslucent(true);
     auto item = UINavigationItem::initWithTitle("Zentrova");
     navItem = item.get();
-    item->setLeftBarButtonItem(UIBarButtonItem::initWithTitle("Changelog", UIBarButtonItemStylePlain, this,
-        &RootViewController::leftButtonPressed));
-    item->setRightBarButtonItem(UIBarButtonItem::initWithTitle("Settings", UIBarButtonItemStylePlain, this,
-        &RootViewController::rightButtonPressed));
+    addNavigationButtons(*item);
     bar.setItems({ item });
     root.addSubview(navBar);
 
