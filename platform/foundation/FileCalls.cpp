@@ -13,6 +13,7 @@ public:
     ssize_t read(int fd, void* buffer, size_t size) override { return ::read(fd, buffer, size); }
     ssize_t write(int fd, const void* data, size_t size) override { return ::write(fd, data, size); }
     int fstat(int fd, struct stat* info) override { return ::fstat(fd, info); }
+    int stat(const std::string& path, struct stat* info) override { return ::stat(path.c_str(), info); }
     int fsync(int fd) override { return ::fsync(fd); }
     int close(int fd) override { return ::close(fd); }
     int rename(const std::string& from, const std::string& to) override { return ::rename(from.c_str(), to.c_str()); }

@@ -17,6 +17,8 @@ public:
     virtual ssize_t read(int fd, void* buffer, size_t size) = 0;
     virtual ssize_t write(int fd, const void* data, size_t size) = 0;
     virtual int fstat(int fd, struct stat* info) = 0;
+    // Follows symbolic links, as stat(2) does.
+    virtual int stat(const std::string& path, struct stat* info) = 0;
     virtual int fsync(int fd) = 0;
     virtual int close(int fd) = 0;
     virtual int rename(const std::string& from, const std::string& to) = 0;

@@ -186,6 +186,22 @@ NSString NSString::substringWithRange(NSRange range) const
     return NSString(_units.substr(range.location, range.length));
 }
 
+bool NSString::boolValue() const
+{
+    size_t i = 0;
+    auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f'; };
+    while (i < _units.size() && blank(_units[i]))
+        ++i;
+    if (i < _units.size() && (_units[i] == u'+' || _units[i] == u'-'))
+        ++i;
+    while (i < _units.size() && _units[i] == u'0')
+        ++i;
+    if (i == _units.size())
+        return false;
+    char16_t c = _units[i];
+    return c == u'Y' || c == u'y' || c == u'T' || c == u't' || (c >= u'1' && c <= u'9');
+}
+
 bool NSString::hasPrefix(const NSString& prefix) const
 {
     return _units.starts_with(prefix._units);

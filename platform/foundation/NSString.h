@@ -43,6 +43,10 @@ public:
     NSRange rangeOfString(const NSString& other) const;
     NSString substringWithRange(NSRange range) const;
     bool hasPrefix(const NSString& prefix) const;
+    // YES when the string starts, after blanks, an optional sign and leading zeros, with 'Y', 'y',
+    // 'T', 't' or a digit 1 to 9; whatever follows is ignored. So "YES", "true", "1" and "007" are
+    // YES, and "NO", "false", "0", "" and "maybe" are NO.
+    bool boolValue() const;
 
     // The UTF-8 byte offset of a UTF-16 index (clamped to the end): Pango indexes attributes
     // by bytes.

@@ -6,6 +6,7 @@
 #include "platform/foundation/PropertyListLimits.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <fcntl.h>
 #include <plist/plist.h>
@@ -33,13 +34,12 @@ std::shared_ptr<NSUserDefaults>& standardStore()
 
 enum class ReadResult { Read, Missing, Failed };
 
-ReadResult readWholeFile(FileCalls& calls, const std::filesystem::path& path, std::string& bytes)
+ReadResult readWholeFile(FileCalls& calls, const std::filesystem::path& path, std::string& bytes, struct stat& info)
 {
     // O_NONBLOCK: a pipe or a device put where the file should be must not hold up the launch.
     int fd = calls.open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    struct stat info { };
     if (calls.fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) > kMaximumFileBytes) {
         calls.close(fd);
         return ReadResult::Failed;
@@ -152,6 +152,11 @@ std::string randomSuffix()
 
 } // namespace
 
+NSUserDefaults::FileIdentity NSUserDefaults::FileIdentity::of(const struct stat& info)
+{
+    return { true, info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec };
+}
+
 void NSUserDefaults::PlistDeleter::operator()(void* plist) const
 {
     plist_free(static_cast<plist_t>(plist));
@@ -194,23 +199,50 @@ std::filesystem::path NSUserDefaults::standardPreferencesPath()
     return pathUnderDeviceRoot(path);
 }
 
+NSUserDefaults::FileIdentity NSUserDefaults::currentFileIdentity() const
+{
+    struct stat info { };
+    if (_calls->stat(_path, &info) != 0)
+        return { };
+    return FileIdentity::of(info);
+}
+
 void NSUserDefaults::loadIfNeeded()
 {
-    if (_loaded)
-        return;
+    if (_loaded) {
+        // Another process (another run of the app, an editor, a tool) may have replaced the file
+        // since it was read or written here: one stat tells, and only then is it read again.
+        if (currentFileIdentity() == _fileIdentity)
+            return;
+    }
     _loaded = true;
+    _fileIdentity = { };
+    _fileWasUnreadable = false;
+    _unreadableBytes.reset();
     _root.reset(plist_new_dict());
+    readFile();
+    // What this process set and has not written yet stays set over whatever the file now says.
+    for (auto& [key, value] : _unsaved)
+        plist_dict_set_item(_root.get(), key.c_str(), plist_new_bool(value));
+}
 
+void NSUserDefaults::readFile()
+{
     std::string bytes;
-    switch (readWholeFile(*_calls, _path, bytes)) {
+    struct stat info { };
+    switch (readWholeFile(*_calls, _path, bytes, info)) {
     case ReadResult::Missing:
         return;
     case ReadResult::Failed:
+        // Whatever stands there is remembered as it is, so an unreadable file is not tried again
+        // and again until it changes.
+        _fileIdentity = currentFileIdentity();
         _fileWasUnreadable = true;
         return;
     case ReadResult::Read:
         break;
     }
+    _fileIdentity = FileIdentity::of(info);
 
     plist_t parsed = parsePropertyList(bytes);
     if (!parsed || plist_get_node_type(parsed) != PLIST_DICT || !survivesRewrite(parsed)) {
@@ -245,6 +277,13 @@ bool NSUserDefaults::boolForKey(const NSString& key)
         plist_get_real_val(item, &value);
         return value != 0;
     }
+    case PLIST_STRING: {
+        char* value = nullptr;
+        plist_get_string_val(item, &value);
+        bool result = value && NSString(value).boolValue();
+        std::free(value);
+        return result;
+    }
     default:
         return false;
     }
@@ -254,7 +293,7 @@ void NSUserDefaults::setBool(bool value, const NSString& forKey)
 {
     loadIfNeeded();
     plist_dict_set_item(_root.get(), forKey.utf8().c_str(), plist_new_bool(value));
-    _hasUnsavedChanges = true;
+    _unsaved[forKey.utf8()] = value;
     // Observers read the store back from their handlers, so the post comes last.
     NSNotificationCenter::defaultCenter().postNotificationName(NSUserDefaultsDidChangeNotification, this);
 }
@@ -281,15 +320,18 @@ bool NSUserDefaults::synchronize()
 {
     // Until something is set the file is exactly what the store holds, and leaving it alone keeps
     // an unreadable file where it is rather than replacing it with an empty dictionary.
-    if (!_hasUnsavedChanges)
+    if (_unsaved.empty())
         return true;
+    // Keys another process wrote since the file was read here are kept, not overwritten.
+    loadIfNeeded();
 
     auto target = fileToReplace();
     auto folder = folderOf(target);
     if (_calls->createFolders(folder) != 0)
         return false;
-    // A process killed while writing leaves its temporary file behind. The store is the only writer
-    // of its file, so any such file found before its first write belongs to a process that is gone.
+    // A process killed while writing leaves its temporary file behind. A writer holds its own for the
+    // few milliseconds of one flush, so any such file found before the first write here is taken
+    // for one that a killed process left.
     // Copies set aside are made beside a link, the new file beside its target.
     if (!_leftoversRemoved) {
         _leftoversRemoved = true;
@@ -303,7 +345,8 @@ bool NSUserDefaults::synchronize()
     plist_to_bin(_root.get(), &data, &size);
     if (!data)
         return false;
-    auto temporary = writeTemporaryFile(folder, data, size);
+    struct stat written { };
+    auto temporary = writeTemporaryFile(folder, data, size, &written);
     plist_to_bin_free(data);
     if (!temporary)
         return false;
@@ -314,14 +357,16 @@ bool NSUserDefaults::synchronize()
     }
     _fileWasUnreadable = false;
     _unreadableBytes.reset();
+    // The file now is the one written here, which need not be read back.
+    _fileIdentity = FileIdentity::of(written);
     if (!syncFolder(folder))
         return false;
-    _hasUnsavedChanges = false;
+    _unsaved.clear();
     return true;
 }
 
 std::optional<std::filesystem::path> NSUserDefaults::writeTemporaryFile(
-    const std::filesystem::path& folder, const char* data, size_t size)
+    const std::filesystem::path& folder, const char* data, size_t size, struct stat* written)
 {
     std::string prefix = (folder / temporaryNamePrefix(_path)).string();
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -333,10 +378,11 @@ std::optional<std::filesystem::path> NSUserDefaults::writeTemporaryFile(
             continue;
         if (fd < 0)
             return std::nullopt;
-        bool written = writeAll(*_calls, fd, data, size) && _calls->fsync(fd) == 0;
+        bool complete = writeAll(*_calls, fd, data, size) && _calls->fsync(fd) == 0
+            && (!written || _calls->fstat(fd, written) == 0);
         if (_calls->close(fd) != 0)
-            written = false;
-        if (!written) {
+            complete = false;
+        if (!complete) {
             _calls->unlink(name);
             return std::nullopt;
         }

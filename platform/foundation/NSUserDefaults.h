@@ -4,9 +4,11 @@
 #include "platform/foundation/NSString.h"
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 
 class FileCalls;
 
@@ -14,9 +16,13 @@ class FileCalls;
 // <device root>/var/mobile/Library/Preferences/<bundle identifier>.plist (XML property lists are read
 // too). A key that was never written reads NO; no defaults are registered.
 //
-// The file is read once, on first use, and the store is then served from memory: the store is the
-// only writer of its file. Everything the file held is kept, whatever its type, so a rewrite never
-// drops keys that this app does not use itself.
+// The file is read on first use and the store is then served from memory. Other processes may write
+// the file too (another run of the app, an editor, a property-list tool): every read and every flush
+// first compares the file's identity and modification time with those of the file last read or
+// written here, and reads it anew when they differ. Values set here and not yet flushed stay set over
+// what the new file says; the flush then writes them together with every key the other writer left.
+// Changes made by other processes post no notification. Everything the file held is kept, whatever
+// its type, so a rewrite never drops keys that this app does not use itself.
 //
 // Only a regular file of at most 1 MiB is read, opened so that a pipe or a device in its place
 // cannot block, and its property list must stay within the bounds of PropertyListLimits.h before
@@ -52,7 +58,8 @@ public:
     static std::filesystem::path standardPreferencesPath();
 
     // The stored boolean. A number stored under the key reads YES when it is not zero, as the
-    // platform's number-to-boolean conversion does; any other type reads NO.
+    // platform's number-to-boolean conversion does, and a string as NSString::boolValue reads it
+    // ("YES", "true", "1" ...); any other type reads NO.
     bool boolForKey(const NSString& key);
     // Stores the value, then posts NSUserDefaultsDidChangeNotification synchronously with this store
     // as its object, after the store's state is updated. Every call posts, changed or not.
@@ -70,11 +77,28 @@ private:
 
     NSUserDefaults(std::filesystem::path file, std::shared_ptr<FileCalls> calls);
 
+    // The identity and modification time of a file, or none when nothing is there to stat.
+    struct FileIdentity {
+        bool exists = false;
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        time_t seconds = 0;
+        long nanoseconds = 0;
+        static FileIdentity of(const struct stat& info);
+        bool operator==(const FileIdentity&) const = default;
+    };
+
+    // Reads the file on first use, and again whenever it has changed since.
     void loadIfNeeded();
+    void readFile();
+    FileIdentity currentFileIdentity() const;
     std::filesystem::path fileToReplace() const;
     bool setAsideUnreadableFile(const std::filesystem::path& target);
     void removeLeftoverTemporaryFiles(const std::filesystem::path& folder);
-    std::optional<std::filesystem::path> writeTemporaryFile(const std::filesystem::path& folder, const char* data, size_t size);
+    // Writes a new file beside the preferences; WRITTEN, when given, receives its fstat.
+    std::optional<std::filesystem::path> writeTemporaryFile(
+        const std::filesystem::path& folder, const char* data, size_t size, struct stat* written = nullptr);
     bool syncFolder(const std::filesystem::path& folder);
 
     std::filesystem::path _path;
@@ -83,7 +107,9 @@ private:
     bool _fileWasUnreadable = false;
     // The bytes of an unreadable file when they could be read, to be copied aside.
     std::optional<std::string> _unreadableBytes;
-    bool _hasUnsavedChanges = false;
+    FileIdentity _fileIdentity;
+    // The values set since the last successful flush.
+    std::map<std::string, bool> _unsaved;
     bool _leftoversRemoved = false;
     // The root dictionary of the property list (a libplist node).
     std::unique_ptr<void, PlistDeleter> _root;

@@ -64,7 +64,7 @@ std::vector<BrokenFile> brokenFiles()
         { "wrong value types",
             [](const fs::path& file, const fs::path&) {
                 writeFileBytes(file,
-                    xmlPlistWithDictionaryBody("<key>lightSwitch</key><string>YES</string>"
+                    xmlPlistWithDictionaryBody("<key>lightSwitch</key><string>off</string>"
                                                "<key>alertSwitch.enabled</key><data>AQ==</data>"
                                                "<key>kept</key><string>x</string>"));
             },

@@ -88,6 +88,33 @@ TEST(SettingsViewController, SwitchesMirrorTheStoreWhenBuilt)
     EXPECT_EQ(screen->lightsLabel->textColor(), UIColor::blackColor());
 }
 
+// Another process (another run of the app, an editor) writes the file: the next read sees it, the
+// settings screen mirrors it the next time it is built, and an open screen keeps what it showed.
+TEST(SettingsViewController, AnotherWritersChangeIsReadWhenTheScreenIsNextBuilt)
+{
+    AppHarness app;
+    ASSERT_TRUE(openSettings(app));
+    app.tap("\"Back\"");
+
+    auto elsewhere = NSUserDefaults::create(NSUserDefaults::standardPreferencesPath());
+    elsewhere->setBool(true, kLightSwitchKey);
+    elsewhere->setBool(true, kAlertSwitchKey);
+    ASSERT_TRUE(elsewhere->synchronize());
+    auto* screen = openSettings(app);
+    ASSERT_TRUE(screen);
+    EXPECT_TRUE(screen->lightSwitch->isOn());
+    EXPECT_TRUE(screen->alertSwitch->isOn());
+
+    elsewhere->setBool(false, kAlertSwitchKey);
+    ASSERT_TRUE(elsewhere->synchronize());
+    EXPECT_TRUE(screen->alertSwitch->isOn());
+    // A flip here writes this screen's value together with the other writer's keys.
+    app.tap("#lightSwitch");
+    app.relaunch();
+    EXPECT_FALSE(readPreference(kLightSwitchKey));
+    EXPECT_FALSE(readPreference(kAlertSwitchKey));
+}
+
 // Each switch stores its value the moment it flips, and the value is there after a restart.
 TEST(SettingsViewController, EachSwitchStoresAtOnceAndSurvivesARestart)
 {

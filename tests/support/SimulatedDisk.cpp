@@ -98,8 +98,10 @@ int SimulatedDisk::open(const std::string& path, int flags, mode_t)
             found = _names.emplace(path, std::make_shared<Node>()).first;
         }
         open.node = found->second;
-        if (flags & O_TRUNC)
+        if (flags & O_TRUNC) {
             open.node->data.clear();
+            ++open.node->changes;
+        }
     }
     int fd = _nextDescriptor++;
     _open[fd] = std::move(open);
@@ -131,6 +133,7 @@ ssize_t SimulatedDisk::write(int fd, const void* data, size_t size)
         bytes.resize(open.offset + size);
     std::memcpy(bytes.data() + open.offset, data, size);
     open.offset += size;
+    ++open.node->changes;
     return static_cast<ssize_t>(size);
 }
 
@@ -138,11 +141,34 @@ int SimulatedDisk::fstat(int fd, struct stat* info)
 {
     if (!begin("fstat"))
         return -1;
-    auto& open = _open.at(fd);
-    *info = { };
-    info->st_mode = open.node ? S_IFREG | 0600 : S_IFDIR | 0755;
-    info->st_size = open.node ? static_cast<off_t>(open.node->data.size()) : 0;
+    describe(_open.at(fd).node.get(), info);
     return 0;
+}
+
+int SimulatedDisk::stat(const std::string& path, struct stat* info)
+{
+    if (!begin("stat " + path))
+        return -1;
+    if (auto found = _names.find(path); found != _names.end()) {
+        describe(found->second.get(), info);
+        return 0;
+    }
+    if (_folders.contains(path)) {
+        describe(nullptr, info);
+        return 0;
+    }
+    errno = ENOENT;
+    return -1;
+}
+
+// A file's identity is its node, its modification time the count of its changes.
+void SimulatedDisk::describe(const Node* node, struct stat* info)
+{
+    *info = { };
+    info->st_mode = node ? S_IFREG | 0600 : S_IFDIR | 0755;
+    info->st_size = node ? static_cast<off_t>(node->data.size()) : 0;
+    info->st_ino = static_cast<ino_t>(reinterpret_cast<uintptr_t>(node));
+    info->st_mtim.tv_nsec = node ? node->changes : 0;
 }
 
 int SimulatedDisk::fsync(int fd)

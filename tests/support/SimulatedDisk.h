@@ -39,6 +39,7 @@ public:
     ssize_t read(int fd, void* buffer, size_t size) override;
     ssize_t write(int fd, const void* data, size_t size) override;
     int fstat(int fd, struct stat* info) override;
+    int stat(const std::string& path, struct stat* info) override;
     int fsync(int fd) override;
     int close(int fd) override;
     int rename(const std::string& from, const std::string& to) override;
@@ -50,7 +51,10 @@ private:
     struct Node {
         std::string data;
         std::string durable;
+        // Counts the changes of the data: the file's modification time.
+        long changes = 0;
     };
+    static void describe(const Node* node, struct stat* info);
     struct Open {
         std::shared_ptr<Node> node;
         std::string folder;
