@@ -1,6 +1,7 @@
 #include "platform/host/SessionRecorder.h"
 
 #include "platform/host/MessageText.h"
+#include "platform/host/RunLoopTurn.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIView.h"
@@ -79,13 +80,16 @@ void SessionRecorder::touchEnded(CGPoint point, double seconds)
     _pressed = false;
     touchMoved(point);
     double held = seconds - _pressSeconds;
-    if (!_moved && held < kHoldSeconds) {
+    // A scripted tap settles between press and release, which runs out whatever the press set
+    // going (a text view's wait for a long press); while anything is still waiting, only a press
+    // of the same length replays what happened.
+    if (!_moved && held < kHoldSeconds && !runLoopIsBusy()) {
         write("tap " + _pressSelector);
         return;
     }
     CGSize screen = UIScreen::mainScreen().bounds().size;
     // Up to the next hundredth, so that even the quickest drag takes some time.
-    double duration = std::clamp(std::ceil(held * 100) / 100, 0.01, kMaximumDragSeconds);
+    double duration = std::clamp(std::ceil(held * 100 - 1e-6) / 100, 0.01, kMaximumDragSeconds);
     write("drag " + Automation::pointSelector(_pressPoint, screen) + " " + Automation::pointSelector(point, screen) + " "
         + number(duration));
 }

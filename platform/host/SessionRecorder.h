@@ -30,7 +30,8 @@ public:
     // The comment lines a recording starts with: who recorded it, on what, when, and how to replay it.
     void writeHeader(const std::string& program, const std::string& replayOptions, std::time_t when);
 
-    // Called before the application sees each touch; SECONDS on any steady clock.
+    // Called before the application sees each touch (and the release before the run loop turns
+    // again); SECONDS on any steady clock.
     void touchBegan(CGPoint point, double seconds);
     void touchMoved(CGPoint point);
     void touchEnded(CGPoint point, double seconds);
