@@ -35,8 +35,7 @@ bool isWithin(const UIView* view, const UIView& ancestor)
 } // namespace
 
 SessionRecorder::SessionRecorder(UIApplication& application, const DeviceProfile& device, Sink sink)
-    : _application(application)
-    , _device(device)
+    : _device(device)
     , _sink(std::move(sink))
     , _automation(application, device, _nowhere)
 {

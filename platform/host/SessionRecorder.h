@@ -47,7 +47,6 @@ public:
 private:
     void write(const std::string& line);
 
-    UIApplication& _application;
     DeviceProfile _device;
     Sink _sink;
     std::ostream _nowhere { nullptr };

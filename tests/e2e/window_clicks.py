@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """Drives the app in a real SDL window under a private X server with mouse clicks.
 
-Four runs on iPhone 4S, its window forced to two pixels a point (--scale 2): without confirmation alerts a click on "Respring" runs its command at
-once; with them, the click shows the alert, a click on "No" runs nothing, and a click on "Yes"
-runs the command. The third walks the whole app: Settings, both switches on, Back to a light root
-screen, a Respring confirmed with Return, the changelog (headings blue in the main program only)
-scrolled by a drag, Back, and a restart on the same root that keeps both preferences. The app
-always runs with --dry-run, so it only prints the calls it would make; either program can be given.
-The fourth records a session with --record and replays the recording headless: the replay must print
-the same calls, store the same preferences and end on the same screen, pixel for pixel.
+Five runs on iPhone 4S, its window forced to two pixels a point (--scale 2). Without confirmation
+alerts a click on "Respring" runs its command at once. Halved with Ctrl+2 and widened, the window
+shows the screen between bars, and a click there still runs Respring. With alerts, the click shows
+the alert, a click on "No" runs nothing, and a click on "Yes" runs the command. The fourth walks
+the whole app: Settings, both switches on, Back to a light root screen, a Respring confirmed with
+Return, the changelog (headings blue in the main program only) scrolled by a drag, Back, and a
+restart on the same root that keeps both preferences. The fifth records a session with --record and
+replays the recording headless: the replay must print the same calls, store the same preferences
+and end on the same screen, pixel for pixel. The app always runs with --dry-run, so it only prints
+the calls it would make; either program can be given.
 
 Usage: window_clicks.py APP WORK_DIR
 """
@@ -245,6 +247,51 @@ def run_without_alerts(executable, display, work):
     finally:
         shutil.rmtree(root, ignore_errors=True)
     print("ok: a click on Respring runs it at once")
+
+
+def window_size(app):
+    geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", app.window.id], env=app.environment,
+                              check=True, stdout=subprocess.PIPE, text=True, timeout=10).stdout
+    values = dict(line.split("=", 1) for line in geometry.split())
+    return int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def run_resized(executable, display, work):
+    """Ctrl+2 halves the window; widened, it shows the screen between bars, and a click still lands
+    on the point it shows."""
+    root = tempfile.mkdtemp(prefix="zentrova-e2e-")
+    try:
+        # The light theme, so that the black bars stand out from the screen.
+        write_preferences(root, {"lightSwitch": True})
+        app = App(executable, root, display, os.path.join(work, "resized.log"))
+        full = (SCREEN_POINTS[0] * SCALE, SCREEN_POINTS[1] * SCALE)
+        subprocess.run(["xdotool", "key", "--window", app.window.id, "ctrl+2"], env=app.environment, check=True)
+        wait_until(lambda: window_size(app) == (full[0] // 2, full[1] // 2), 10, "the window at half size")
+        # Twice as wide as the picture: bars of 160 pixels each side of a 320 x 480 picture.
+        subprocess.run(["xdotool", "windowsize", app.window.id, str(full[0]), str(full[1] // 2)], env=app.environment,
+                       check=True)
+        wait_until(lambda: window_size(app) == (full[0], full[1] // 2), 10, "the widened window")
+
+        def picture_in_middle():
+            image = app.window.capture()
+            if (image.width, image.height) != (full[0], full[1] // 2):
+                return False
+            bars = all(image.pixel(x, y) == (0, 0, 0) for x in (2, 150, full[0] - 150, full[0] - 3)
+                       for y in range(0, image.height, 40))
+            picture = all(white(*image.pixel(x, 300)) for x in (165, full[0] - 165))
+            y = RESPRING_POINT[1]
+            button = any(tinted_blue(*image.pixel(px, y + dy)) for px in range(240, 400) for dy in (-3, 0, 3))
+            return bars and picture and button
+        wait_until(picture_in_middle, 10, "the screen drawn at half size between two bars")
+        app.window.save(os.path.join(work, "resized.png"))
+        x, y = full[0] // 4 + RESPRING_POINT[0], RESPRING_POINT[1]
+        subprocess.run(["xdotool", "mousemove", "--window", app.window.id, str(x), str(y), "click", "1"],
+                       env=app.environment, check=True, timeout=10)
+        wait_until(lambda: RESPRING_LINE in app.calls(), 10, RESPRING_LINE + " after a click on the resized window")
+        app.quit()
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+    print("ok: at half size between bars a click on Respring runs it")
 
 
 def run_with_alerts(executable, display, work):
@@ -500,6 +547,7 @@ def main():
     try:
         display = start_display()
         run_without_alerts(executable, display, work)
+        run_resized(executable, display, work)
         run_with_alerts(executable, display, work)
         run_whole_app(executable, display, work)
         run_record_and_replay(executable, display, work)
