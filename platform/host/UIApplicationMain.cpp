@@ -84,14 +84,14 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
     if (windowed) {
         std::string reason;
         window = SDLHost::open(options, program + " \xE2\x80\x94 " + options.device.displayName, reason);
+        if (!window && recording) {
+            std::cerr << program << ": " << reason << "; --record records the window, and there is none\n";
+            return 2;
+        }
         if (!window) {
             std::cerr << program << ": " << reason << "; starting the headless console\n";
             windowed = false;
         }
-    }
-    if (recording && !windowed) {
-        std::cerr << program << ": --record records the window, and there is none\n";
-        return 2;
     }
     if (!windowed && !script && !options.screenshotPath && !isatty(STDIN_FILENO)) {
         std::string text;
