@@ -165,12 +165,14 @@ bool SDLHost::handleKey(UIApplication& application, int key, unsigned modifiers,
 int SDLHost::run(UIApplication& application, SessionRecorder* recorder)
 {
     double clockOffset = CAAnimationEngine::shared().currentTime() - secondsNow();
-    // Mouse positions come in window units, in which the picture has the same place and
-    // proportions as in the drawable's pixels.
+    // Mouse positions come in window units; the picture is placed in the drawable's pixels, of
+    // which a HiDPI display has more.
     auto toPoints = [&](int x, int y) {
-        int windowWidth = 1, windowHeight = 1;
+        int windowWidth = 1, windowHeight = 1, pixelWidth = 1, pixelHeight = 1;
         SDL_GetWindowSize(_window, &windowWidth, &windowHeight);
-        return windowPointToDevice({ CGFloat(x), CGFloat(y) }, { CGFloat(windowWidth), CGFloat(windowHeight) },
+        SDL_GetRendererOutputSize(_renderer, &pixelWidth, &pixelHeight);
+        double across = double(pixelWidth) / std::max(windowWidth, 1), down = double(pixelHeight) / std::max(windowHeight, 1);
+        return windowPointToDevice({ CGFloat(x * across), CGFloat(y * down) }, { CGFloat(pixelWidth), CGFloat(pixelHeight) },
             UIScreen::mainScreen().bounds().size);
     };
     auto touch = [&](UITouchPhase phase, CGPoint point) {

@@ -31,7 +31,7 @@ Letterbox letterboxFor(CGSize window, CGSize device)
 {
     if (window.width <= 0 || window.height <= 0 || device.width <= 0 || device.height <= 0)
         return { CGRectMake(0, 0, 0, 0), 1 };
-    double scale = std::min(window.width / device.width, window.height / device.height);
+    double scale = std::min({ double(window.width / device.width), double(window.height / device.height), kMaximumPictureScale });
     double width = device.width * scale, height = device.height * scale;
     return { CGRectMake(CGFloat((window.width - width) / 2), CGFloat((window.height - height) / 2), CGFloat(width),
                  CGFloat(height)),

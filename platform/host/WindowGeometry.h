@@ -25,14 +25,16 @@ struct WindowOpening {
 WindowOpening windowOpeningFor(CGSize device, double deviceScale, CGSize usable, std::optional<double> forced);
 
 // The device's screen drawn as large as the window allows with its proportions kept, centred,
-// with bars on the two sides or above and below: its rectangle in window units and the window
-// units per point.
+// with bars on the two sides or above and below: its rectangle in window pixels and the pixels
+// per point. It grows no larger than this many pixels a point, which bounds the memory a frame
+// takes however large the window is made.
+inline constexpr double kMaximumPictureScale = 8;
 struct Letterbox {
     CGRect picture;
     double scale = 1;
 };
 Letterbox letterboxFor(CGSize window, CGSize device);
 
-// A point in the window, in window units, as a point on the device's screen. A point in the bars
+// A point in the window, in window pixels, as a point on the device's screen. A point in the bars
 // maps to the nearest edge of the screen, so a drag that slips off the picture keeps going.
 CGPoint windowPointToDevice(CGPoint window, CGSize windowSize, CGSize device);

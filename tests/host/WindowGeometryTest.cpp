@@ -96,7 +96,7 @@ TEST(WindowGeometry, WindowPointsMapToDevicePointsAtAnySize)
         EXPECT_NEAR(point.y, c.expected.y, 1e-3);
     }
     // The far edges and beyond stay on the screen, as a script's points must.
-    for (CGPoint beyond : { CGPoint { 800, 600 }, CGPoint { 5000, 5000 }, CGPoint { 700, 599.9 } }) {
+    for (CGPoint beyond : { CGPoint { 800, 600 }, CGPoint { 5000, 5000 }, CGPoint { 700, 599.9f } }) {
         auto point = windowPointToDevice(beyond, { 800, 600 }, device);
         EXPECT_LT(point.x, device.width);
         EXPECT_LT(point.y, device.height);
@@ -115,6 +115,14 @@ TEST(WindowGeometry, LetterboxCentresThePictureAtTheWindowsScale)
     EXPECT_NEAR(box.picture.size.width, 450, 1e-3);
     EXPECT_NEAR(box.picture.origin.x, 275, 1e-3);
     EXPECT_EQ(box.picture.origin.y, 0);
+
+    // However large the window, a frame stays within bounds: the picture stops growing.
+    auto huge = letterboxFor({ 32767, 32767 }, { 320, 480 });
+    EXPECT_EQ(huge.scale, kMaximumPictureScale);
+    EXPECT_NEAR(huge.picture.origin.x, (32767 - 320 * kMaximumPictureScale) / 2, 1e-3);
+    auto inside = windowPointToDevice({ 32767 / 2.0f, 32767 / 2.0f }, { 32767, 32767 }, { 320, 480 });
+    EXPECT_NEAR(inside.x, 160, 1e-2);
+    EXPECT_NEAR(inside.y, 240, 1e-2);
 }
 
 } // namespace
