@@ -3,6 +3,7 @@
 #include "platform/host/MessageText.h"
 #include "platform/host/RunLoopTurn.h"
 #include "platform/host/TreeDump.h"
+#include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/render/Painter.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIApplication.h"
@@ -11,6 +12,7 @@
 #include "platform/uikit/UIViewDescription.h"
 #include "platform/uikit/UIWindow.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <fstream>
@@ -19,7 +21,7 @@
 
 namespace {
 
-constexpr std::string_view kVerbs[] = { "tap", "scroll", "select", "settle", "tree", "screenshot", "quit" };
+constexpr std::string_view kVerbs[] = { "tap", "drag", "scroll", "select", "settle", "tree", "screenshot", "quit" };
 
 std::string trim(std::string_view text)
 {
@@ -152,6 +154,67 @@ std::string checkViewCommand(const std::string& verb, const std::string& argumen
     return "";
 }
 
+// Splits an argument into selectors and words: a quoted text with its spaces is one of them.
+std::vector<std::string> splitWords(const std::string& argument)
+{
+    std::vector<std::string> words;
+    size_t at = 0;
+    while (at < argument.size()) {
+        if (argument[at] == ' ' || argument[at] == '\t') {
+            ++at;
+            continue;
+        }
+        size_t end = at;
+        if (argument[at] == '"') {
+            end = at + 1;
+            while (end < argument.size() && argument[end] != '"')
+                end += argument[end] == '\\' ? 2 : 1;
+            end = std::min(end + 1, argument.size());
+        } else {
+            while (end < argument.size() && argument[end] != ' ' && argument[end] != '\t')
+                ++end;
+        }
+        words.push_back(argument.substr(at, end - at));
+        at = end;
+    }
+    return words;
+}
+
+struct DragArguments {
+    std::string from;
+    std::string to;
+    double seconds = kDefaultDragSeconds;
+};
+
+std::optional<DragArguments> parseDrag(const std::string& argument, std::string& error, std::optional<CGSize> screen = std::nullopt)
+{
+    auto words = splitWords(argument);
+    if (words.size() < 2 || words.size() > 3) {
+        error = "drag needs two selectors and may take a duration: drag FROM TO [SECONDS]";
+        return std::nullopt;
+    }
+    for (size_t i = 0; i < 2; ++i) {
+        if (error = checkSelector(words[i], screen); !error.empty())
+            return std::nullopt;
+    }
+    DragArguments drag { words[0], words[1] };
+    if (words.size() == 3) {
+        double value = 0;
+        auto& text = words[2];
+        auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (problem != std::errc() || end != text.data() + text.size() || !std::isfinite(value) || value <= 0
+            || value > kMaximumDragSeconds) {
+            std::ostringstream message;
+            message << "drag takes a duration of more than 0 and at most " << kMaximumDragSeconds << " seconds, not "
+                    << quotedForMessage(text);
+            error = message.str();
+            return std::nullopt;
+        }
+        drag.seconds = value;
+    }
+    return drag;
+}
+
 std::string unquote(const std::string& quoted)
 {
     std::string out;
@@ -164,6 +227,29 @@ std::string unquote(const std::string& quoted)
         }
     }
     return out;
+}
+
+// TEXT as a "text" selector that unquote reads back, or none when a script line cannot hold it.
+std::optional<std::string> quoteText(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\')
+            quoted += '\\';
+        if (c == '\n')
+            quoted += "\\n";
+        else if (c == '\t')
+            quoted += "\\t";
+        else if ((unsigned char)c < 0x20 || c == 0x7F)
+            return std::nullopt;
+        else
+            quoted += c;
+    }
+    quoted += '"';
+    // A selector that ends in an escaped backslash reads as unterminated.
+    if (text.empty() || text.back() == '\\' || quoted.size() > kMaximumScriptLineBytes / 2)
+        return std::nullopt;
+    return quoted;
 }
 
 UIViewDescription describe(const UIView& view)
@@ -225,9 +311,13 @@ AutomationScript parseAutomationScript(std::string_view text, std::optional<CGSi
             known = known || command.verb == verb;
         if (!known)
             return fail("unknown command " + quotedForMessage(command.verb)
-                + " (commands: tap, scroll, select, settle, tree, screenshot, quit)");
+                + " (commands: tap, drag, scroll, select, settle, tree, screenshot, quit)");
         if (command.verb == "tap") {
             if (auto problem = checkSelector(command.argument, screen); !problem.empty())
+                return fail(problem);
+        } else if (command.verb == "drag") {
+            std::string problem;
+            if (!parseDrag(command.argument, problem, screen))
                 return fail(problem);
         } else if (command.verb == "scroll" || command.verb == "select") {
             if (auto problem = checkViewCommand(command.verb, command.argument); !problem.empty())
@@ -262,6 +352,8 @@ std::string Automation::execute(const AutomationCommand& command)
 {
     if (command.verb == "tap")
         return tap(command.argument);
+    if (command.verb == "drag")
+        return drag(command.argument);
     if (command.verb == "scroll" || command.verb == "select")
         return onView(command.verb, command.argument);
     if (command.verb == "settle") {
@@ -365,25 +457,64 @@ std::optional<std::string> Automation::coveringElement(const AutomationElement& 
     return hit ? describeView(*hit) : std::string("nothing that takes touches");
 }
 
+std::optional<CGPoint> Automation::touchPoint(const std::string& selector, CheckCover checkCover, std::string& error) const
+{
+    auto matches = resolve(selector, error);
+    if (!error.empty())
+        return std::nullopt;
+    if (matches.size() > 1) {
+        error = selector + " matches " + std::to_string(matches.size()) + " elements:";
+        for (auto& match : matches)
+            error += "\n  " + match.description + " at " + frameText(match.screenFrame);
+        return std::nullopt;
+    }
+    auto& element = matches.front();
+    if (checkCover == CheckCover::Yes) {
+        if (auto cover = coveringElement(element)) {
+            error = element.description + " is covered by " + *cover + " and cannot be tapped";
+            return std::nullopt;
+        }
+    }
+    return CGPoint { element.screenFrame.midX(), element.screenFrame.midY() };
+}
+
 std::string Automation::tap(const std::string& selector)
 {
     std::string error;
-    auto matches = resolve(selector, error);
-    if (!error.empty())
+    auto centre = touchPoint(selector, CheckCover::Yes, error);
+    if (!centre)
         return error;
-    if (matches.size() > 1) {
-        std::string message = selector + " matches " + std::to_string(matches.size()) + " elements:";
-        for (auto& match : matches)
-            message += "\n  " + match.description + " at " + frameText(match.screenFrame);
-        return message;
-    }
-    auto& element = matches.front();
-    if (auto cover = coveringElement(element))
-        return element.description + " is covered by " + *cover + " and cannot be tapped";
-    CGPoint centre { element.screenFrame.midX(), element.screenFrame.midY() };
-    _application.sendTouch(UITouchPhase::Began, centre);
+    _application.sendTouch(UITouchPhase::Began, *centre);
     settle();
-    _application.sendTouch(UITouchPhase::Ended, centre);
+    _application.sendTouch(UITouchPhase::Ended, *centre);
+    settle();
+    return "";
+}
+
+std::string Automation::drag(const std::string& argument)
+{
+    std::string error;
+    auto drag = parseDrag(argument, error);
+    if (!drag)
+        return error;
+    auto from = touchPoint(drag->from, CheckCover::Yes, error);
+    if (!from)
+        return error;
+    auto to = touchPoint(drag->to, CheckCover::No, error);
+    if (!to)
+        return error;
+    // The finger moves a frame at a time while the clock runs, so what waits for a held touch
+    // (a long press) sees the same time pass as in the window.
+    int steps = std::max(1, int(std::ceil(drag->seconds * kDragStepsPerSecond)));
+    double step = drag->seconds / steps;
+    _application.sendTouch(UITouchPhase::Began, *from);
+    for (int i = 1; i <= steps; ++i) {
+        turnRunLoop([step](CAAnimationEngine& engine) { engine.advanceTo(engine.currentTime() + step); }, nullptr);
+        double along = double(i) / steps;
+        _application.sendTouch(UITouchPhase::Moved,
+            { CGFloat(from->x + (to->x - from->x) * along), CGFloat(from->y + (to->y - from->y) * along) });
+    }
+    _application.sendTouch(UITouchPhase::Ended, *to);
     settle();
     return "";
 }
@@ -418,6 +549,73 @@ std::string Automation::onView(const std::string& verb, const std::string& argum
     }
     settle();
     return "";
+}
+
+std::string Automation::pointSelector(CGPoint point, CGSize screen)
+{
+    // Down to a hundredth, and inside the far edges, so that the point reads back as on the screen.
+    auto coordinate = [](CGFloat value, CGFloat size) {
+        double hundredths = std::floor(double(value) * 100);
+        hundredths = std::clamp(hundredths, 0.0, std::ceil(double(size) * 100) - 1);
+        std::ostringstream out;
+        out << hundredths / 100;
+        return out.str();
+    };
+    return coordinate(point.x, screen.width) + "," + coordinate(point.y, screen.height);
+}
+
+bool Automation::namesAlone(const std::string& selector, const UIView& view, bool isPart) const
+{
+    std::string error;
+    auto matches = resolve(selector, error);
+    return error.empty() && matches.size() == 1 && matches.front().view == &view && matches.front().isPart == isPart
+        && !coveringElement(matches.front());
+}
+
+std::optional<std::string> Automation::selectorFor(const UIView& view) const
+{
+    auto identifier = view.accessibilityIdentifier().utf8();
+    bool plain = !identifier.empty() && std::none_of(identifier.begin(), identifier.end(), [](unsigned char c) {
+        return c <= ' ' || c == 0x7F || c == '"';
+    });
+    if (plain && namesAlone("#" + identifier, view, false))
+        return "#" + identifier;
+    if (auto text = describe(view).selectorText) {
+        if (auto quoted = quoteText(*text); quoted && namesAlone(*quoted, view, false))
+            return quoted;
+    }
+    return std::nullopt;
+}
+
+std::string Automation::selectorAt(CGPoint point) const
+{
+    CGSize screen = UIScreen::mainScreen().bounds().size;
+    UIView* hit = _application.hitTest(point);
+    if (!hit)
+        return pointSelector(point, screen);
+    // A view with parts (a bar with its buttons) is named by the part under the touch; a tap at
+    // the middle of the view itself could land on another part.
+    auto description = describe(*hit);
+    if (!description.parts.empty()) {
+        CGRect frame = hit->frameInWindow();
+        for (auto& part : description.parts) {
+            if (!CGRectContainsPoint(CGRectOffset(part.frame, frame.minX(), frame.minY()), point))
+                continue;
+            if (auto quoted = quoteText(part.text); quoted && namesAlone(*quoted, *hit, true))
+                return *quoted;
+        }
+        return pointSelector(point, screen);
+    }
+    // The touched view or the nearest enclosing one that has a name, as long as a tap at its
+    // middle reaches the same view as this touch did.
+    for (UIView* view = hit; view; view = view->superview()) {
+        CGRect frame = view->frameInWindow();
+        if (_application.hitTest({ frame.midX(), frame.midY() }) != hit)
+            continue;
+        if (auto selector = selectorFor(*view))
+            return *selector;
+    }
+    return pointSelector(point, screen);
 }
 
 std::string Automation::treeJSON() const

@@ -29,6 +29,11 @@ struct AutomationScript {
 // is checked before anything runs, so a bad script runs nothing: its grammar, its numbers (finite,
 // and on SCREEN when it is given), its length and that it holds no control characters.
 inline constexpr size_t kMaximumScriptLineBytes = 4096;
+// drag FROM TO [SECONDS]: a touch that moves from one selector to another over SECONDS of the
+// virtual clock, in steps of a display frame.
+inline constexpr double kDefaultDragSeconds = 0.25;
+inline constexpr double kMaximumDragSeconds = 10;
+inline constexpr double kDragStepsPerSecond = 60;
 AutomationScript parseAutomationScript(std::string_view text, std::optional<CGSize> screen = std::nullopt);
 
 // Something on screen that a selector can name: a view, or a part of one that takes taps on its
@@ -58,6 +63,8 @@ public:
 
     // A touch down and up at the centre of what the selector names. Errors name the candidates.
     std::string tap(const std::string& selector);
+    // A touch down at FROM that moves in steps over the virtual clock and lifts at TO.
+    std::string drag(const std::string& argument);
     // The elements a selector names, topmost layer first, or an error.
     std::vector<AutomationElement> resolve(const std::string& selector, std::string& error) const;
     // Whether a touch at the element's centre would reach it; else what covers it.
@@ -67,14 +74,29 @@ public:
     // select SELECTOR LOCATION LENGTH selects text in UTF-16 units.
     std::string onView(const std::string& verb, const std::string& argument);
 
+    // The selector a script would tap to reach what a touch at POINT reaches: #identifier or
+    // "text" when that names the touched element alone and a tap at its centre reaches it too,
+    // else the point itself.
+    std::string selectorAt(CGPoint point) const;
+    // #identifier or "text" naming VIEW alone, for scroll and select; none when neither does.
+    std::optional<std::string> selectorFor(const UIView& view) const;
+
     std::string treeJSON() const;
     // Writes a PNG of the settled frame; returns an error message or empty.
     std::string screenshot(const std::string& path) const;
     // A few lines that say what is on screen: the bar title, the buttons, an alert.
     std::string describeScreen() const;
 
+    // X,Y as a script writes it: on the screen, to a hundredth of a point.
+    static std::string pointSelector(CGPoint point, CGSize screen);
+
 private:
     std::vector<AutomationElement> elements() const;
+    // The centre of the one element SELECTOR names; with CheckCover::Yes, only if a touch there reaches it.
+    enum class CheckCover { No, Yes };
+    std::optional<CGPoint> touchPoint(const std::string& selector, CheckCover, std::string& error) const;
+    // Whether SELECTOR names only ELEMENT's view (or part) and a touch at its centre reaches it.
+    bool namesAlone(const std::string& selector, const UIView& view, bool isPart) const;
 
     UIApplication& _application;
     DeviceProfile _device;

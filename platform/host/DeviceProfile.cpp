@@ -5,11 +5,11 @@
 namespace {
 
 const std::array<DeviceProfile, 5> kProfiles { {
-    { "iphone-4s", 320, 480, 2 },
-    { "iphone-5s", 320, 568, 2 },
-    { "iphone-6", 375, 667, 2 },
-    { "ipad", 768, 1024, 2 },
-    { "ipad-landscape", 1024, 768, 2 },
+    { "iphone-4s", 320, 480, 2, "iPhone 4S" },
+    { "iphone-5s", 320, 568, 2, "iPhone 5s" },
+    { "iphone-6", 375, 667, 2, "iPhone 6" },
+    { "ipad", 768, 1024, 2, "iPad" },
+    { "ipad-landscape", 1024, 768, 2, "iPad (landscape)" },
 } };
 
 } // namespace

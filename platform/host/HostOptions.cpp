@@ -88,7 +88,7 @@ std::string hostUsage(const std::string& program)
     std::ostringstream out;
     out << "usage: " << program
         << " [--device NAME | --screen WxH] [--scale N] [--root DIR] [--dry-run] [--headless]\n"
-           "       [--script FILE] [--screenshot FILE] [--status-time HH:MM] [--help]\n"
+           "       [--script FILE] [--screenshot FILE] [--status-time HH:MM] [--record FILE] [--help]\n"
            "devices:";
     for (auto& profile : deviceProfiles())
         out << ' ' << profile.name << " (" << profile.width << 'x' << profile.height << ')';
@@ -141,7 +141,8 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments)
             if (!width || !height)
                 return fail("--screen takes WIDTHxHEIGHT in points, each from " + number(kMinimumScreenPoints) + " to "
                     + number(kMaximumScreenPoints) + ", not " + quotedForMessage(*size));
-            options.device = { "custom", *width, *height, options.device.scale };
+            options.device = { "custom", *width, *height, options.device.scale,
+                "Custom " + number(*width) + "x" + number(*height) };
         } else if (argument == "--scale") {
             auto text = value();
             if (!text)
@@ -171,6 +172,13 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments)
                 return fail(problem);
             options.screenshotPath = *path;
             options.headless = true;
+        } else if (argument == "--record") {
+            auto path = value();
+            if (!path)
+                return missing();
+            if (auto problem = checkOutputFile(argument, *path); !problem.empty())
+                return fail(problem);
+            options.recordPath = *path;
         } else if (argument == "--status-time") {
             auto time = value();
             if (!time)
@@ -189,8 +197,15 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments)
     }
     if (given.contains("--device") && given.contains("--screen"))
         return fail("--device and --screen cannot be used together");
-    if (scale)
+    // A recording is of what a person does in the window; the other ways of running have no one.
+    for (auto headless : { "--headless", "--script", "--screenshot" }) {
+        if (given.contains("--record") && given.contains(headless))
+            return fail(std::string("--record records the window and cannot be used with ") + headless);
+    }
+    if (scale) {
         options.device.scale = *scale;
+        options.forcedScale = *scale;
+    }
     return { options, "" };
 }
 

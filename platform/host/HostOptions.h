@@ -15,6 +15,10 @@ struct HostOptions {
     std::optional<std::string> scriptPath;
     std::optional<std::string> screenshotPath;
     std::optional<std::string> statusTime;
+    // The scale --scale gave: the window then opens at it, whatever the display.
+    std::optional<double> forcedScale;
+    // Where the window writes what the user does, as a script that replays it.
+    std::optional<std::string> recordPath;
     bool help = false;
 };
 

@@ -1,6 +1,8 @@
 #include "platform/host/SDLHost.h"
 
 #include "platform/host/RunLoopTurn.h"
+#include "platform/host/SessionRecorder.h"
+#include "platform/host/WindowGeometry.h"
 #include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/render/Painter.h"
 #include "platform/uikit/UIAlertView.h"
@@ -12,6 +14,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 
@@ -20,6 +23,19 @@ namespace {
 double secondsNow()
 {
     return double(SDL_GetPerformanceCounter()) / double(SDL_GetPerformanceFrequency());
+}
+
+// The part of the display the window may take: all of it but panels and docks. A display that
+// cannot say is taken to be large; the window manager then has the last word.
+CGSize usableDisplayArea()
+{
+    SDL_Rect usable {};
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0)
+        return { CGFloat(usable.w), CGFloat(usable.h) };
+    SDL_DisplayMode mode {};
+    if (SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0)
+        return { CGFloat(mode.w), CGFloat(mode.h) };
+    return { 4096, 4096 };
 }
 
 } // namespace
@@ -37,15 +53,16 @@ std::unique_ptr<SDLHost> SDLHost::open(const HostOptions& options, const std::st
         return nullptr;
     }
     auto host = std::unique_ptr<SDLHost>(new SDLHost(options));
-    int width = int(std::lround(options.device.width)), height = int(std::lround(options.device.height));
-    // The window is as many screen pixels as the device has: points times its scale.
-    int scale = int(std::lround(options.device.scale));
-    host->_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * scale,
-        height * scale, SDL_WINDOW_ALLOW_HIGHDPI);
+    CGSize device { CGFloat(options.device.width), CGFloat(options.device.height) };
+    auto opening = windowOpeningFor(device, options.device.scale, usableDisplayArea(), options.forcedScale);
+    host->_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, opening.width,
+        opening.height, SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE);
     if (!host->_window) {
         reason = std::string("no window: ") + SDL_GetError();
         return nullptr;
     }
+    // Smaller than a quarter of the smallest scale, nothing on the screen could be told apart.
+    SDL_SetWindowMinimumSize(host->_window, std::max(1, int(device.width / 4)), std::max(1, int(device.height / 4)));
     host->_renderer = SDL_CreateRenderer(host->_window, -1, SDL_RENDERER_PRESENTVSYNC);
     if (!host->_renderer)
         host->_renderer = SDL_CreateRenderer(host->_window, -1, SDL_RENDERER_SOFTWARE);
@@ -53,8 +70,6 @@ std::unique_ptr<SDLHost> SDLHost::open(const HostOptions& options, const std::st
         reason = std::string("no renderer: ") + SDL_GetError();
         return nullptr;
     }
-    // On a HiDPI display the drawable has more pixels than the window has units.
-    SDL_GetRendererOutputSize(host->_renderer, &host->_pixelWidth, &host->_pixelHeight);
     return host;
 }
 
@@ -76,30 +91,51 @@ SDLHost::~SDLHost()
 
 void SDLHost::present(UIApplication& application)
 {
+    // The frame is drawn at the size it is shown, in the drawable's own pixels (more than the
+    // window has units on a HiDPI display), so text and lines stay sharp at any window size.
+    int outputWidth = 1, outputHeight = 1;
+    SDL_GetRendererOutputSize(_renderer, &outputWidth, &outputHeight);
     auto& screen = UIScreen::mainScreen();
-    double pixelScale = double(_pixelWidth) / screen.bounds().size.width;
-    if (!_painter || _painter->scale() != pixelScale)
-        _painter = std::make_unique<render::Painter>(screen.bounds().size.width, screen.bounds().size.height, pixelScale);
+    CGSize device = screen.bounds().size;
+    auto box = letterboxFor({ CGFloat(outputWidth), CGFloat(outputHeight) }, device);
+    if (!_painter || _painter->scale() != box.scale)
+        _painter = std::make_unique<render::Painter>(device.width, device.height, box.scale);
     render::Painter& painter = *_painter;
     application.renderFrame(painter);
-    if (!_texture || painter.pixelWidth() != _pixelWidth || painter.pixelHeight() != _pixelHeight) {
+    if (!_texture || painter.pixelWidth() != _textureWidth || painter.pixelHeight() != _textureHeight) {
         if (_texture)
             SDL_DestroyTexture(_texture);
-        _pixelWidth = painter.pixelWidth();
-        _pixelHeight = painter.pixelHeight();
-        _texture = SDL_CreateTexture(_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, _pixelWidth,
-            _pixelHeight);
+        _textureWidth = painter.pixelWidth();
+        _textureHeight = painter.pixelHeight();
+        _texture = SDL_CreateTexture(_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, _textureWidth,
+            _textureHeight);
     }
     SDL_UpdateTexture(_texture, nullptr, painter.data(), painter.stride());
+    SDL_SetRenderDrawColor(_renderer, 0, 0, 0, 255);
     SDL_RenderClear(_renderer);
-    SDL_RenderCopy(_renderer, _texture, nullptr, nullptr);
+    // Pixel for pixel: the picture is as large as the painter made it, centred between the bars.
+    SDL_Rect target { int(std::lround(box.picture.origin.x)), int(std::lround(box.picture.origin.y)), _textureWidth,
+        _textureHeight };
+    SDL_RenderCopy(_renderer, _texture, nullptr, &target);
     SDL_RenderPresent(_renderer);
 }
 
-bool SDLHost::handleKey(UIApplication& application, int key, unsigned modifiers)
+void SDLHost::setWindowToFractionOfDevice(int divisor)
+{
+    int width = int(std::lround(_options.device.width * _options.device.scale / divisor));
+    int height = int(std::lround(_options.device.height * _options.device.scale / divisor));
+    SDL_SetWindowSize(_window, std::max(1, width), std::max(1, height));
+    UIMarkNeedsDisplay();
+}
+
+bool SDLHost::handleKey(UIApplication& application, int key, unsigned modifiers, SessionRecorder* recorder)
 {
     if (key == SDLK_q && (modifiers & KMOD_CTRL))
         return false;
+    if ((key == SDLK_1 || key == SDLK_2 || key == SDLK_3) && (modifiers & KMOD_CTRL)) {
+        setWindowToFractionOfDevice(key - SDLK_1 + 1);
+        return true;
+    }
     if (key == SDLK_c && (modifiers & KMOD_CTRL)) {
         if (application.copy()) {
             if (auto copied = UIPasteboard::generalPasteboard().string())
@@ -111,25 +147,44 @@ bool SDLHost::handleKey(UIApplication& application, int key, unsigned modifiers)
     if (alerts.empty())
         return true;
     auto alert = alerts.back();
+    auto answer = [&](NSInteger index) {
+        if (recorder)
+            recorder->alertAnswered(*alert, index);
+        alert->dismissWithClickedButtonIndex(index, true);
+    };
     if (key == SDLK_ESCAPE && alert->cancelButtonIndex() >= 0)
-        alert->dismissWithClickedButtonIndex(alert->cancelButtonIndex(), true);
+        answer(alert->cancelButtonIndex());
     else if (key == SDLK_RETURN || key == SDLK_KP_ENTER) {
         NSInteger other = alert->cancelButtonIndex() == 0 ? 1 : 0;
         if (other < alert->numberOfButtons())
-            alert->dismissWithClickedButtonIndex(other, true);
+            answer(other);
     }
     return true;
 }
 
-int SDLHost::run(UIApplication& application)
+int SDLHost::run(UIApplication& application, SessionRecorder* recorder)
 {
     double clockOffset = CAAnimationEngine::shared().currentTime() - secondsNow();
+    // Mouse positions come in window units; the picture is placed in the drawable's pixels, of
+    // which a HiDPI display has more.
     auto toPoints = [&](int x, int y) {
-        int windowWidth = 1, windowHeight = 1;
+        int windowWidth = 1, windowHeight = 1, pixelWidth = 1, pixelHeight = 1;
         SDL_GetWindowSize(_window, &windowWidth, &windowHeight);
-        auto& screen = UIScreen::mainScreen();
-        return CGPoint { CGFloat(x * screen.bounds().size.width / windowWidth),
-            CGFloat(y * screen.bounds().size.height / windowHeight) };
+        SDL_GetRendererOutputSize(_renderer, &pixelWidth, &pixelHeight);
+        double across = double(pixelWidth) / std::max(windowWidth, 1), down = double(pixelHeight) / std::max(windowHeight, 1);
+        return windowPointToDevice({ CGFloat(x * across), CGFloat(y * down) }, { CGFloat(pixelWidth), CGFloat(pixelHeight) },
+            UIScreen::mainScreen().bounds().size);
+    };
+    auto touch = [&](UITouchPhase phase, CGPoint point) {
+        if (recorder) {
+            if (phase == UITouchPhase::Began)
+                recorder->touchBegan(point, secondsNow());
+            else if (phase == UITouchPhase::Moved)
+                recorder->touchMoved(point);
+            else
+                recorder->touchEnded(point, secondsNow());
+        }
+        application.sendTouch(phase, point);
     };
     bool pressed = false;
     bool running = true;
@@ -148,30 +203,34 @@ int SDLHost::run(UIApplication& application)
             case SDL_MOUSEBUTTONDOWN:
                 if (event.button.button == SDL_BUTTON_LEFT) {
                     pressed = true;
-                    application.sendTouch(UITouchPhase::Began, toPoints(event.button.x, event.button.y));
+                    touch(UITouchPhase::Began, toPoints(event.button.x, event.button.y));
                 }
                 break;
             case SDL_MOUSEMOTION:
                 if (pressed)
-                    application.sendTouch(UITouchPhase::Moved, toPoints(event.motion.x, event.motion.y));
+                    touch(UITouchPhase::Moved, toPoints(event.motion.x, event.motion.y));
                 break;
             case SDL_MOUSEBUTTONUP:
                 if (event.button.button == SDL_BUTTON_LEFT && pressed) {
                     pressed = false;
-                    application.sendTouch(UITouchPhase::Ended, toPoints(event.button.x, event.button.y));
+                    touch(UITouchPhase::Ended, toPoints(event.button.x, event.button.y));
                 }
                 break;
             case SDL_MOUSEWHEEL: {
                 int x = 0, y = 0;
                 SDL_GetMouseState(&x, &y);
+                CGFloat distance = CGFloat(-event.wheel.y * 40);
                 for (UIView* view = application.hitTest(toPoints(x, y)); view; view = view->superview()) {
-                    if (view->scrollBy(CGFloat(-event.wheel.y * 40)))
+                    if (view->scrollBy(distance)) {
+                        if (recorder)
+                            recorder->wheelScrolled(*view, distance);
                         break;
+                    }
                 }
                 break;
             }
             case SDL_KEYDOWN:
-                running = handleKey(application, event.key.keysym.sym, event.key.keysym.mod) && running;
+                running = handleKey(application, event.key.keysym.sym, event.key.keysym.mod, recorder) && running;
                 break;
             case SDL_WINDOWEVENT:
                 if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)

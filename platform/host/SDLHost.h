@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+class SessionRecorder;
 class UIApplication;
 struct SDL_Window;
 struct SDL_Renderer;
@@ -18,6 +19,11 @@ class Painter;
 // answers an alert with its cancel button and Return with its other button; Ctrl+C copies the
 // selected text to the clipboard; Ctrl+Q quits. It redraws only when something changed and paces
 // animations to the display; the clock is real.
+//
+// The window opens at the largest scale at which the device fits the display (or at the one
+// --scale forces) and can be resized: the screen is drawn afresh at the window's own pixel size,
+// with its proportions kept and bars beside it. Ctrl+1, Ctrl+2 and Ctrl+3 size the window to all,
+// a half and a third of the device's pixels.
 class SDLHost {
 public:
     // Opens the window, or explains in `reason` why there is none (no display, say).
@@ -26,12 +32,15 @@ public:
     SDLHost(const SDLHost&) = delete;
     SDLHost& operator=(const SDLHost&) = delete;
 
-    int run(UIApplication& application);
+    // Runs until the window closes; RECORDER, when given, hears of every touch, wheel scroll and
+    // keyboard answer as it happens.
+    int run(UIApplication& application, SessionRecorder* recorder = nullptr);
 
 private:
     explicit SDLHost(const HostOptions& options);
     void present(UIApplication& application);
-    bool handleKey(UIApplication& application, int key, unsigned modifiers);
+    bool handleKey(UIApplication& application, int key, unsigned modifiers, SessionRecorder* recorder);
+    void setWindowToFractionOfDevice(int divisor);
 
     HostOptions _options;
     SDL_Window* _window = nullptr;
@@ -39,6 +48,6 @@ private:
     SDL_Texture* _texture = nullptr;
     // Kept from frame to frame so that each frame draws into memory that is already mapped.
     std::unique_ptr<render::Painter> _painter;
-    int _pixelWidth = 0;
-    int _pixelHeight = 0;
+    int _textureWidth = 0;
+    int _textureHeight = 0;
 };

@@ -4,9 +4,11 @@
 #include "platform/host/HostOptions.h"
 #include "platform/host/HostedApplication.h"
 #include "platform/host/SDLHost.h"
+#include "platform/host/SessionRecorder.h"
 #include "platform/system/Privilege.h"
 #include "platform/system/System.h"
 
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -16,6 +18,19 @@
 namespace {
 
 constexpr const char* kHeadlessStatusTime = "9:41";
+
+// The options that give a headless run the same screen as this one.
+std::string replayOptions(const HostOptions& options)
+{
+    std::ostringstream out;
+    if (options.device.name == "custom")
+        out << "--screen " << options.device.width << 'x' << options.device.height;
+    else
+        out << "--device " << options.device.name;
+    if (options.forcedScale)
+        out << " --scale " << *options.forcedScale;
+    return out.str();
+}
 
 } // namespace
 
@@ -53,11 +68,26 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
         script = parseAutomationScript(*file.text, screen);
     }
 
+    // The recording's file is opened first, so that a bad one is said before the window opens.
+    std::shared_ptr<RecordingFile> recording;
+    if (options.recordPath) {
+        std::string error;
+        recording = RecordingFile::open(*options.recordPath, error);
+        if (!recording) {
+            std::cerr << program << ": " << error << '\n';
+            return 2;
+        }
+    }
+
     bool windowed = !options.headless;
     std::unique_ptr<SDLHost> window;
     if (windowed) {
         std::string reason;
-        window = SDLHost::open(options, program, reason);
+        window = SDLHost::open(options, program + " \xE2\x80\x94 " + options.device.displayName, reason);
+        if (!window && recording) {
+            std::cerr << program << ": " << reason << "; --record records the window, and there is none\n";
+            return 2;
+        }
         if (!window) {
             std::cerr << program << ": " << reason << "; starting the headless console\n";
             windowed = false;
@@ -99,7 +129,20 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
 
     int status = 0;
     if (windowed) {
-        status = window->run(hosted->application());
+        std::unique_ptr<SessionRecorder> recorder;
+        if (recording) {
+            // A full disk is said once; the session goes on.
+            auto sink = [recording, program, reported = false](std::string_view line) mutable {
+                bool written = recording->write(line);
+                if (!written && !reported)
+                    std::cerr << program << ": cannot write to the recording; it stops here\n";
+                reported = reported || !written;
+                return written;
+            };
+            recorder = std::make_unique<SessionRecorder>(hosted->application(), options.device, sink);
+            recorder->writeHeader(program, replayOptions(options), std::time(nullptr));
+        }
+        status = window->run(hosted->application(), recorder.get());
     } else {
         HeadlessHost host(hosted->application(), options, std::cout, std::cerr);
         if (options.screenshotPath)

@@ -1,17 +1,22 @@
 #!/usr/bin/env python3
 """Drives the app in a real SDL window under a private X server with mouse clicks.
 
-Three runs on iPhone 4S: without confirmation alerts a click on "Respring" runs its command at
-once; with them, the click shows the alert, a click on "No" runs nothing, and a click on "Yes"
-runs the command. The third walks the whole app: Settings, both switches on, Back to a light root
-screen, a Respring confirmed with Return, the changelog (headings blue in the main program only)
-scrolled by a drag, Back, and a restart on the same root that keeps both preferences. The app
-always runs with --dry-run, so it only prints the calls it would make; either program can be given.
+Five runs on iPhone 4S, its window forced to two pixels a point (--scale 2). Without confirmation
+alerts a click on "Respring" runs its command at once. Halved with Ctrl+2 and widened, the window
+shows the screen between bars, and a click there still runs Respring. With alerts, the click shows
+the alert, a click on "No" runs nothing, and a click on "Yes" runs the command. The fourth walks
+the whole app: Settings, both switches on, Back to a light root screen, a Respring confirmed with
+Return, the changelog (headings blue in the main program only) scrolled by a drag, Back, and a
+restart on the same root that keeps both preferences. The fifth records a session with --record and
+replays the recording headless: the replay must print the same calls, store the same preferences
+and end on the same screen, pixel for pixel. The app always runs with --dry-run, so it only prints
+the calls it would make; either program can be given.
 
 Usage: window_clicks.py APP WORK_DIR
 """
 
 import ctypes
+import json
 import os
 import plistlib
 import shutil
@@ -108,20 +113,30 @@ class Window:
     def capture(self):
         ppm = subprocess.run(["import", "-window", self.id, "-depth", "8", "ppm:-"], env=self.environment, check=True,
                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=10).stdout
-        # A binary PPM: "P6", width, height and the largest value, each followed by one space.
-        fields, at = [], 0
-        while len(fields) < 4:
-            while ppm[at:at + 1].isspace():
-                at += 1
-            start = at
-            while not ppm[at:at + 1].isspace():
-                at += 1
-            fields.append(ppm[start:at])
-        width, height = int(fields[1]), int(fields[2])
-        return Image(width, height, ppm[at + 1:])
+        return parse_ppm(ppm)
 
     def save(self, path):
         subprocess.run(["import", "-window", self.id, path], env=self.environment, check=True, timeout=10)
+
+
+def parse_ppm(ppm):
+    # A binary PPM: "P6", width, height and the largest value, each followed by one space.
+    fields, at = [], 0
+    while len(fields) < 4:
+        while ppm[at:at + 1].isspace():
+            at += 1
+        start = at
+        while not ppm[at:at + 1].isspace():
+            at += 1
+        fields.append(ppm[start:at])
+    width, height = int(fields[1]), int(fields[2])
+    return Image(width, height, ppm[at + 1:])
+
+
+def read_png(path):
+    ppm = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True, stdout=subprocess.PIPE,
+                         stderr=subprocess.DEVNULL, timeout=10).stdout
+    return parse_ppm(ppm)
 
 
 class Image:
@@ -168,12 +183,13 @@ def alert_panel(window):
 
 
 class App:
-    def __init__(self, executable, root, display, log_path):
+    def __init__(self, executable, root, display, log_path, extra=()):
         self.environment = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11")
         self.environment.pop("WAYLAND_DISPLAY", None)
         self.log_path = log_path
         self.log = open(log_path, "wb")
-        self.process = spawn([executable, "--dry-run", "--root", root, "--device", "iphone-4s"],
+        self.process = spawn([executable, "--dry-run", "--root", root, "--device", "iphone-4s", "--scale", str(SCALE)]
+                             + list(extra),
                              env=self.environment, stdout=self.log, stderr=subprocess.STDOUT)
         window_id = subprocess.run(["timeout", "15", "xdotool", "search", "--sync", "--name", "Zentrova"],
                                    env=self.environment, stdout=subprocess.PIPE, text=True).stdout.split()
@@ -231,6 +247,51 @@ def run_without_alerts(executable, display, work):
     finally:
         shutil.rmtree(root, ignore_errors=True)
     print("ok: a click on Respring runs it at once")
+
+
+def window_size(app):
+    geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", app.window.id], env=app.environment,
+                              check=True, stdout=subprocess.PIPE, text=True, timeout=10).stdout
+    values = dict(line.split("=", 1) for line in geometry.split())
+    return int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def run_resized(executable, display, work):
+    """Ctrl+2 halves the window; widened, it shows the screen between bars, and a click still lands
+    on the point it shows."""
+    root = tempfile.mkdtemp(prefix="zentrova-e2e-")
+    try:
+        # The light theme, so that the black bars stand out from the screen.
+        write_preferences(root, {"lightSwitch": True})
+        app = App(executable, root, display, os.path.join(work, "resized.log"))
+        full = (SCREEN_POINTS[0] * SCALE, SCREEN_POINTS[1] * SCALE)
+        subprocess.run(["xdotool", "key", "--window", app.window.id, "ctrl+2"], env=app.environment, check=True)
+        wait_until(lambda: window_size(app) == (full[0] // 2, full[1] // 2), 10, "the window at half size")
+        # Twice as wide as the picture: bars of 160 pixels each side of a 320 x 480 picture.
+        subprocess.run(["xdotool", "windowsize", app.window.id, str(full[0]), str(full[1] // 2)], env=app.environment,
+                       check=True)
+        wait_until(lambda: window_size(app) == (full[0], full[1] // 2), 10, "the widened window")
+
+        def picture_in_middle():
+            image = app.window.capture()
+            if (image.width, image.height) != (full[0], full[1] // 2):
+                return False
+            bars = all(image.pixel(x, y) == (0, 0, 0) for x in (2, 150, full[0] - 150, full[0] - 3)
+                       for y in range(0, image.height, 40))
+            picture = all(white(*image.pixel(x, 300)) for x in (165, full[0] - 165))
+            y = RESPRING_POINT[1]
+            button = any(tinted_blue(*image.pixel(px, y + dy)) for px in range(240, 400) for dy in (-3, 0, 3))
+            return bars and picture and button
+        wait_until(picture_in_middle, 10, "the screen drawn at half size between two bars")
+        app.window.save(os.path.join(work, "resized.png"))
+        x, y = full[0] // 4 + RESPRING_POINT[0], RESPRING_POINT[1]
+        subprocess.run(["xdotool", "mousemove", "--window", app.window.id, str(x), str(y), "click", "1"],
+                       env=app.environment, check=True, timeout=10)
+        wait_until(lambda: RESPRING_LINE in app.calls(), 10, RESPRING_LINE + " after a click on the resized window")
+        app.quit()
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+    print("ok: at half size between bars a click on Respring runs it")
 
 
 def run_with_alerts(executable, display, work):
@@ -362,12 +423,122 @@ def run_whole_app(executable, display, work):
     print("ok: settings, a confirmed respring, the changelog and a restart that keeps both preferences")
 
 
+def drag(app, start, end):
+    x0, y0, x1, y1 = start[0] * SCALE, start[1] * SCALE, end[0] * SCALE, end[1] * SCALE
+    window = app.window.id
+    subprocess.run(["xdotool", "mousemove", "--window", window, str(x0), str(y0), "mousedown", "1",
+                    "mousemove", "--window", window, str(x0), str((y0 + y1) // 2),
+                    "mousemove", "--window", window, str(x1), str(y1), "mouseup", "1"],
+                   env=app.environment, check=True, timeout=10)
+
+
+def wait_still(app):
+    """Waits until two captures in a row are the same: whatever moved has come to rest."""
+    last = [None]
+
+    def still():
+        now = app.window.capture().rgb
+        same = now == last[0]
+        last[0] = now
+        return same
+    wait_until(still, 10, "the window to hold still")
+
+
+def run_record_and_replay(executable, display, work):
+    """A session in the window recorded with --record, then replayed headless on a fresh copy of the
+    device root it started from: the same calls, the same preferences and the same final screen."""
+    legacy = os.path.basename(executable).endswith("Legacy")
+    screen_bar_y = 42 if legacy else 62
+    switch_x = (214 if legacy else 254) + 25
+    recording = os.path.join(work, "session.txt")
+    roots = [tempfile.mkdtemp(prefix="zentrova-e2e-") for _ in range(2)]
+    try:
+        for root in roots:
+            bundle = os.path.join(root, "Applications/Zentrova.app")
+            os.makedirs(bundle)
+            shutil.copy(os.path.join(os.path.dirname(os.path.realpath(executable)), "CHANGELOG.txt"), bundle)
+            write_preferences(root, {"alertSwitch.enabled": True})
+        window_root, replay_root = roots
+        app = App(executable, window_root, display, os.path.join(work, "record.log"),
+                  ["--record", recording, "--status-time", "9:41"])
+        # Respring, answered "No" with Esc, then again and "Yes" with Return.
+        for key in ("Escape", "Return"):
+            app.window.click(RESPRING_POINT)
+            wait_until(lambda: alert_panel(app.window), 10, "the confirmation alert")
+            wait_still(app)
+            subprocess.run(["xdotool", "key", "--window", app.window.id, key], env=app.environment, check=True)
+            wait_until(lambda: alert_panel(app.window) is None, 10, "the alert to go after " + key)
+            wait_still(app)
+        wait_until(lambda: RESPRING_LINE in app.calls(), 10, RESPRING_LINE + " after Return")
+        # Settings, the light switch, Back; the changelog, dragged and turned by the wheel.
+        click_and_settle(app.window, (285, 42))
+        app.window.click((switch_x, 155))
+        wait_until(lambda: read_preferences(window_root).get("lightSwitch") is True, 10, "lightSwitch stored YES")
+        wait_still(app)
+        click_and_settle(app.window, (30, screen_bar_y))
+        click_and_settle(app.window, (45, screen_bar_y if not legacy else 42))
+        before = app.window.capture().rgb
+        drag(app, (160, 400), (160, 250))
+        wait_until(lambda: app.window.capture().rgb != before, 10, "the changelog to follow the drag")
+        wait_still(app)
+        before = app.window.capture().rgb
+        subprocess.run(["xdotool", "mousemove", "--window", app.window.id, "320", "600", "click", "5"],
+                       env=app.environment, check=True, timeout=10)
+        wait_until(lambda: app.window.capture().rgb != before, 10, "the changelog to follow the wheel")
+        wait_still(app)
+        window_frame = app.window.capture()
+        app.window.save(os.path.join(work, "record-window.png"))
+        window_calls = app.calls()
+        app.quit()
+
+        with open(recording) as file:
+            script = file.read()
+        for line in ("tap #respringButton", 'tap "No"', 'tap "Yes"', 'tap "Settings"', "tap #lightSwitch",
+                     'tap "Back"', 'tap "Changelog"', "drag 160,400 160,250 ", "scroll #changes 40"):
+            if line not in script:
+                fail("the recording has no %r:\n%s" % (line, script))
+        if not script.startswith("# %s \u2014 iPhone 4S, recorded " % os.path.basename(executable)):
+            fail("the recording's first line names no program and device:\n" + script)
+
+        replay_script = os.path.join(work, "replay.txt")
+        shot, tree_path = os.path.join(work, "replay.png"), os.path.join(work, "replay-tree.json")
+        with open(replay_script, "w") as file:
+            file.write(script + "screenshot %s\ntree %s\n" % (shot, tree_path))
+        replay = subprocess.run([executable, "--headless", "--dry-run", "--root", replay_root, "--device", "iphone-4s",
+                                 "--scale", str(SCALE), "--script", replay_script],
+                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=60)
+        if replay.returncode != 0:
+            fail("the replay exited with %d:\n%s\nof the script:\n%s" % (replay.returncode, replay.stdout, script))
+        replay_calls = [line for line in replay.stdout.splitlines() if line.startswith(("system(", "setuid(", "setgid("))]
+        if replay_calls != window_calls or window_calls != [RESPRING_LINE]:
+            fail("the window ran %s, the replay %s" % (window_calls, replay_calls))
+        if read_preferences(replay_root) != read_preferences(window_root):
+            fail("the window stored %s, the replay %s" % (read_preferences(window_root), read_preferences(replay_root)))
+        with open(tree_path) as file:
+            tree = json.load(file)
+        presented = [entry.get("class") for entry in tree["presented"]]
+        if presented != ["ChangelogViewController"]:
+            fail("the replay ends on %s, not the changelog" % presented)
+        replayed = read_png(shot)
+        if (replayed.width, replayed.height) != (window_frame.width, window_frame.height):
+            fail("the replay's frame is %dx%d, the window's %dx%d"
+                 % (replayed.width, replayed.height, window_frame.width, window_frame.height))
+        differing = sum(1 for a, b in zip(replayed.rgb, window_frame.rgb) if abs(a - b) > 2)
+        if differing > len(replayed.rgb) // 1000:
+            fail("the replay's last frame differs from the window's in %d of %d channels (see %s)"
+                 % (differing, len(replayed.rgb), work))
+    finally:
+        for root in roots:
+            shutil.rmtree(root, ignore_errors=True)
+    print("ok: a recorded session replays headless to the same calls, preferences and screen")
+
+
 def main():
     if len(sys.argv) != 3:
         print(__doc__)
         return 2
     executable, work = os.path.abspath(sys.argv[1]), sys.argv[2]
-    for tool in ("Xvfb", "xdotool", "import"):
+    for tool in ("Xvfb", "xdotool", "import", "convert"):
         if not shutil.which(tool):
             fail("%s is not installed (make deps installs it)" % tool)
     os.makedirs(work, exist_ok=True)
@@ -376,8 +547,10 @@ def main():
     try:
         display = start_display()
         run_without_alerts(executable, display, work)
+        run_resized(executable, display, work)
         run_with_alerts(executable, display, work)
         run_whole_app(executable, display, work)
+        run_record_and_replay(executable, display, work)
     finally:
         stop_children()
     return 0

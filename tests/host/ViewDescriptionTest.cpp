@@ -57,7 +57,7 @@ protected:
         _text->setText(NSString("Version 3.0: a first line that is far €uro-long for the console\nmore"));
         _window->addSubview(_text);
         _window->makeKeyAndVisible();
-        _automation = std::make_unique<Automation>(*_application, DeviceProfile { "test", 320, 568, 2 }, _out);
+        _automation = std::make_unique<Automation>(*_application, DeviceProfile { "test", 320, 568, 2, "Test" }, _out);
     }
     void TearDown() override
     {

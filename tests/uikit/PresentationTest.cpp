@@ -179,7 +179,7 @@ TEST_F(Presentation, TheTreeListsEveryNotificationRegistration)
     auto& center = NSNotificationCenter::defaultCenter();
     for (int press = 0; press < 2; ++press)
         center.addObserver(_root.get(), NSSELECTOR(Screen, colorMe), NSUserDefaultsDidChangeNotification, nullptr);
-    auto tree = dumpApplicationTree(*_application, DeviceProfile { "test", 320, 568, 2 });
+    auto tree = dumpApplicationTree(*_application, DeviceProfile { "test", 320, 568, 2, "Test" });
     auto expected = nlohmann::json::parse(R"([
         { "name": "NSUserDefaultsDidChangeNotification", "observer": "Screen", "selector": "colorMe" },
         { "name": "NSUserDefaultsDidChangeNotification", "observer": "Screen", "selector": "colorMe" }

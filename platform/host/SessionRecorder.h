@@ -1,0 +1,78 @@
+#pragma once
+
+#include "platform/foundation/NSObjCRuntime.h"
+#include "platform/host/Automation.h"
+#include "platform/uikit/CGGeometry.h"
+
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+class UIAlertView;
+class UIApplication;
+class UIView;
+
+// Writes what a person does in the window as an automation script that replays it headless: a
+// tap by the selector that names what was touched (else by its point), a press that moved or was
+// held as a drag, a wheel turn as a scroll, and an alert answered from the keyboard as a tap on
+// its button. Each line is handed on as soon as it is known, so a crash still leaves everything
+// that led up to it.
+class SessionRecorder {
+public:
+    // Takes one line with its newline; false when it could not be written.
+    using Sink = std::function<bool(std::string_view)>;
+
+    SessionRecorder(UIApplication& application, const DeviceProfile& device, Sink sink);
+
+    // The comment lines a recording starts with: who recorded it, on what, when, and how to replay it.
+    void writeHeader(const std::string& program, const std::string& replayOptions, std::time_t when);
+
+    // Called before the application sees each touch (and the release before the run loop turns
+    // again); SECONDS on any steady clock.
+    void touchBegan(CGPoint point, double seconds);
+    void touchMoved(CGPoint point);
+    void touchEnded(CGPoint point, double seconds);
+    // VIEW has just scrolled by DY points under the wheel.
+    void wheelScrolled(const UIView& view, CGFloat dy);
+    // Called before the alert is answered with the button at INDEX from the keyboard.
+    void alertAnswered(const UIAlertView& alert, NSInteger index);
+
+    // A press held at least this long without moving is written as a drag, so that what waits
+    // for a held touch sees it held when the script replays.
+    static constexpr double kHoldSeconds = 0.4;
+
+private:
+    void write(const std::string& line);
+
+    DeviceProfile _device;
+    Sink _sink;
+    std::ostream _nowhere { nullptr };
+    Automation _automation;
+    bool _pressed = false;
+    bool _moved = false;
+    CGPoint _pressPoint;
+    double _pressSeconds = 0;
+    std::string _pressSelector;
+};
+
+// The file a recording goes to, written a line at a time with no buffer in between. Opened as
+// other output files are: a regular file that is made or emptied, never a folder or a device.
+class RecordingFile {
+public:
+    static std::shared_ptr<RecordingFile> open(const std::string& path, std::string& error);
+    ~RecordingFile();
+    RecordingFile(const RecordingFile&) = delete;
+    RecordingFile& operator=(const RecordingFile&) = delete;
+
+    bool write(std::string_view text);
+
+private:
+    explicit RecordingFile(int fd)
+        : _fd(fd)
+    {
+    }
+    int _fd = -1;
+};

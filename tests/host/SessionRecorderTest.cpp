@@ -1,0 +1,233 @@
+#include "platform/host/SessionRecorder.h"
+
+#include "platform/host/HostOptions.h"
+#include "platform/host/RunLoopTurn.h"
+#include "platform/quartzcore/CAAnimationEngine.h"
+#include "platform/uikit/UIAlertView.h"
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIView.h"
+#include "app/Zentrova3Application.h"
+#include "platform/uikit/UIButton.h"
+#include "screens/RootViewController.h"
+#include "tests/support/AppHarness.h"
+#include "platform/host/UIApplicationMain.h"
+#include "tests/support/ScopedEnvironmentVariable.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace {
+
+// What the window does with the mouse, without a window: the recorder hears of each touch
+// before the app does, and a press held for some time lets the animation clock run that long.
+class Session {
+public:
+    explicit Session(AppHarness& app)
+        : _app(app)
+        , _recorder(app.application(), app.device(), [this](std::string_view line) {
+            _lines << line;
+            return true;
+        })
+    {
+    }
+
+    void press(std::vector<CGPoint> path, double seconds = 0.05)
+    {
+        auto& application = _app.application();
+        _recorder.touchBegan(path.front(), _clock);
+        application.sendTouch(UITouchPhase::Began, path.front());
+        for (size_t i = 1; i < path.size(); ++i) {
+            _recorder.touchMoved(path[i]);
+            application.sendTouch(UITouchPhase::Moved, path[i]);
+        }
+        _clock += seconds;
+        turnRunLoop([seconds](CAAnimationEngine& engine) { engine.advanceTo(engine.currentTime() + seconds); }, nullptr);
+        _recorder.touchEnded(path.back(), _clock);
+        application.sendTouch(UITouchPhase::Ended, path.back());
+        Automation::settle();
+    }
+
+    void wheel(CGPoint over, CGFloat dy)
+    {
+        for (UIView* view = _app.application().hitTest(over); view; view = view->superview()) {
+            if (view->scrollBy(dy)) {
+                _recorder.wheelScrolled(*view, dy);
+                break;
+            }
+        }
+        Automation::settle();
+    }
+
+    void answerAlert(NSInteger index)
+    {
+        auto alert = _app.application().shownAlerts().back();
+        _recorder.alertAnswered(*alert, index);
+        alert->dismissWithClickedButtonIndex(index, true);
+        Automation::settle();
+    }
+
+    SessionRecorder& recorder() { return _recorder; }
+    std::string lines() const { return _lines.str(); }
+    std::string lastLine() const
+    {
+        auto text = lines();
+        text.pop_back();
+        return text.substr(text.rfind('\n') + 1);
+    }
+
+private:
+    AppHarness& _app;
+    std::ostringstream _lines;
+    SessionRecorder _recorder;
+    double _clock = 100;
+};
+
+TEST(SessionRecorder, NamesWhatWasTouched)
+{
+    AppHarness app({ .device = "iphone-4s", .preferences = {} });
+    Session session(app);
+    session.recorder().writeHeader("Zentrova", "--device iphone-4s", 0);
+    EXPECT_EQ(session.lines(),
+        "# Zentrova \xE2\x80\x94 iPhone 4S, recorded 1970-01-01 00:00:00 UTC\n"
+        "# replay: Zentrova --headless --device iphone-4s --root ROOT --script THIS_FILE\n");
+
+    // Anywhere on a button: its field name.
+    session.press({ { 20, 212 } });
+    EXPECT_EQ(session.lastLine(), "tap #respringButton");
+    // A bar button: its title, the one part of the bar under the touch.
+    session.press({ { 290, 42 } });
+    EXPECT_EQ(session.lastLine(), "tap \"Settings\"");
+    // Nothing with a name: the point, to a hundredth.
+    session.press({ { 3.456, 470.5 } });
+    EXPECT_EQ(session.lastLine(), "tap 3.45,470.5");
+
+    // A press that moves, or one held still, is a drag from point to point over its time.
+    session.press({ { 100, 300 }, { 100, 290 }, { 120, 250 } }, 0.3);
+    EXPECT_EQ(session.lastLine(), "drag 100,300 120,250 0.3");
+    session.press({ { 30, 450 } }, 0.8);
+    EXPECT_EQ(session.lastLine(), "drag 30,450 30,450 0.8");
+}
+
+TEST(SessionRecorder, ATwinTitleFallsBackToTheFieldNameOrThePoint)
+{
+    AppHarness app({ .device = "iphone-4s", .preferences = {} });
+    auto twin = UIButton::buttonWithType(UIButtonTypeSystem);
+    twin->setTitle("Respring", UIControlStateNormal);
+    twin->setFrame(CGRectMake(10, 400, 300, 30));
+    app.root().view()->addSubview(twin);
+    Session session(app);
+    session.press({ { 160, 220 } });
+    EXPECT_EQ(session.lastLine(), "tap #respringButton");
+    // The twin has no field name and its title names two buttons.
+    session.press({ { 50, 435 } });
+    EXPECT_EQ(session.lastLine(), "tap 50,435");
+}
+
+// A whole session replays headless to the same screen, calls and preferences.
+TEST(SessionRecorder, ASessionReplaysToTheSameState)
+{
+    std::map<std::string, bool> preferences { { "alertSwitch.enabled", true } };
+    std::string script;
+    nlohmann::json recordedTree;
+    std::vector<std::string> recordedCalls;
+    {
+        AppHarness app({ .device = "iphone-4s", .preferences = preferences });
+        Session session(app);
+        session.press({ { 160, 220 } });  // Respring: the alert
+        session.answerAlert(0);           // Esc: "No"
+        session.press({ { 160, 220 } });
+        session.answerAlert(1);           // Return: "Yes"
+        session.press({ { 290, 42 } });   // Settings
+        session.press({ { 279, 155 } });  // the light switch
+        session.press({ { 30, 62 } });    // Back
+        session.press({ { 30, 42 } });    // Changelog
+        session.press({ { 160, 400 }, { 160, 380 }, { 160, 250 } }, 0.2);
+        session.wheel({ 160, 300 }, 40);
+        session.press({ { 160, 200 } }, 0.7);  // held: selects a word
+        session.press({ { 160, 300 } });       // a quick touch on the text clears it again? Either way, the same.
+        script = session.lines();
+        recordedTree = app.tree();
+        recordedCalls = app.system().calls();
+    }
+    EXPECT_NE(script.find("tap \"No\"\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("tap \"Yes\"\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("scroll #changes 40\n"), std::string::npos) << script;
+    EXPECT_EQ(recordedCalls, std::vector<std::string> { "system(\"killall -9 SpringBoard\")" });
+
+    auto parsed = parseAutomationScript(script, CGSize { 320, 480 });
+    ASSERT_EQ(parsed.error, "") << script;
+    AppHarness replay({ .device = "iphone-4s", .preferences = preferences });
+    for (auto& command : parsed.commands)
+        ASSERT_EQ(replay.automation().execute(command), "") << "line " << command.line << " of\n" << script;
+    EXPECT_EQ(replay.tree(), recordedTree) << script;
+    EXPECT_EQ(replay.system().calls(), recordedCalls);
+}
+
+TEST(SessionRecorder, TheFileIsARegularFileWrittenLineByLine)
+{
+    TempDir dir;
+    auto path = (dir.path() / "session.txt").string();
+    std::ofstream(path) << "old contents that are longer than the new\n";
+    std::string error;
+    auto file = RecordingFile::open(path, error);
+    ASSERT_TRUE(file) << error;
+    EXPECT_TRUE(file->write("tap #a\n"));
+    // On disk at once, before the file is closed.
+    std::ifstream in(path);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "tap #a\n");
+
+    ASSERT_EQ(mkfifo((dir.path() / "pipe").c_str(), 0600), 0);
+    for (auto bad : { dir.path().string(), (dir.path() / "pipe").string(), std::string("/dev/null"),
+             (dir.path() / "no/such/folder").string() }) {
+        SCOPED_TRACE(bad);
+        error.clear();
+        EXPECT_FALSE(RecordingFile::open(bad, error));
+        EXPECT_NE(error.find("--record"), std::string::npos) << error;
+    }
+}
+
+TEST(SessionRecorder, RecordingIsForTheWindowOnly)
+{
+    TempDir dir;
+    auto path = (dir.path() / "session.txt").string();
+    auto good = parseHostOptions({ "Zentrova", "--record", path, "--device", "ipad" });
+    ASSERT_TRUE(good.options) << good.error;
+    EXPECT_EQ(*good.options->recordPath, path);
+    for (std::vector<std::string> bad : { std::vector<std::string> { "Zentrova", "--record", path, "--headless" },
+             { "Zentrova", "--script", path, "--record", path }, { "Zentrova", "--record", path, "--screenshot", path },
+             { "Zentrova", "--record", dir.path().string() }, { "Zentrova", "--record" } }) {
+        SCOPED_TRACE(bad[1] + " " + bad.back());
+        auto result = parseHostOptions(bad);
+        EXPECT_FALSE(result.options);
+        EXPECT_NE(result.error.find("--record"), std::string::npos) << result.error;
+    }
+}
+
+// Without a display there is nothing to record: the program says so and runs nothing, rather
+// than falling back to the console as it otherwise does.
+TEST(SessionRecorder, WithoutADisplayNothingStarts)
+{
+    TempDir dir;
+    ScopedEnvironmentVariable display("DISPLAY", std::nullopt), wayland("WAYLAND_DISPLAY", std::nullopt);
+    std::vector<std::string> arguments { "Zentrova", "--dry-run", "--root", dir.path().string(), "--record",
+        (dir.path() / "session.txt").string() };
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int status = UIApplicationMain(int(arguments.size()), argv.data(), "Zentrova3Application", "Zentrova3Application");
+    auto out = testing::internal::GetCapturedStdout();
+    auto err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "Zentrova: no display; --record records the window, and there is none\n");
+}
+
+} // namespace
