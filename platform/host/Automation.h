@@ -67,10 +67,12 @@ public:
     // select SELECTOR LOCATION LENGTH selects text in UTF-16 units.
     std::string onView(const std::string& verb, const std::string& argument);
 
-    std::string treeJSON() const;
+    // The whole state as JSON: indented when PRETTY, else on one line.
+    std::string treeJSON(bool pretty = true) const;
     // Writes a PNG of the settled frame; returns an error message or empty.
     std::string screenshot(const std::string& path) const;
-    // A few lines that say what is on screen: the bar title, the buttons, an alert.
+    // What is on screen, one line a view in reading order as each view kind describes itself
+    // (the bar, buttons, labels, switches, text), then any alert.
     std::string describeScreen() const;
 
 private:
