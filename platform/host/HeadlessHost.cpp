@@ -30,6 +30,26 @@ LineRead readBoundedLine(std::istream& in, std::string& line, size_t limit)
     return tooLong ? LineRead::TooLong : LineRead::Line;
 }
 
+namespace {
+
+// A program reads one line per error: the candidates of an ambiguous tap follow on the same line.
+std::string oneLine(const std::string& message)
+{
+    std::string line;
+    for (size_t i = 0; i < message.size(); ++i) {
+        if (message[i] != '\n') {
+            line += message[i];
+            continue;
+        }
+        line += line.ends_with(':') ? " " : "; ";
+        while (i + 1 < message.size() && message[i + 1] == ' ')
+            ++i;
+    }
+    return line;
+}
+
+} // namespace
+
 HeadlessHost::HeadlessHost(UIApplication& application, const HostOptions& options, std::ostream& out, std::ostream& err)
     : _out(out)
     , _err(err)
@@ -84,7 +104,7 @@ int HeadlessHost::runLines(std::istream& in)
         _out << std::flush;
         if (!error.empty()) {
             failed = true;
-            _err << "line " << lineNumber << ": " << error << '\n';
+            _err << "line " << lineNumber << ": " << oneLine(error) << '\n';
         }
         _err << std::flush;
     }
