@@ -1,8 +1,10 @@
+#include "platform/host/HeadlessHost.h"
 #include "tests/support/AppHarness.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sstream>
 
 // What the console prints for each of the app's screens, in both builds: one line a view, in the
 // order a reader takes in the screen.
@@ -78,6 +80,35 @@ TEST(ConsoleScreens, AnAlertComesAfterTheScreenAsItsTitleMessageAndAnswers)
               "  buttons: \"No\" \"Yes\"\n");
     app.tap("\"No\"");
     EXPECT_EQ(app.automation().describeScreen(), kRootScreen);
+}
+
+size_t count(const std::string& text, const std::string& part)
+{
+    size_t found = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++found;
+    return found;
+}
+
+TEST(ConsoleScreens, TheConsoleShowsTheScreenAgainAfterEachCommandThatCanChangeIt)
+{
+    AppHarness app;
+    HostOptions options;
+    options.device = app.device();
+    std::ostringstream out, err;
+    HeadlessHost host(app.hosted().application(), options, out, err);
+    std::istringstream in("tap \"Changelog\"\nscroll #changes 10\ntree\njump\n" + std::string(5000, 'a')
+        + "\ntap \"Power Off\"\nquit\ntap \"Back\"\n");
+    EXPECT_EQ(host.runConsole(in), 0);
+    // Once at the start; then after the tap and the scroll, but not after the tree or an error.
+    EXPECT_EQ(count(out.str(), "bar: \"Zentrova\""), 1u);
+    EXPECT_EQ(count(out.str(), "bar: \"Changelog\""), 2u);
+    EXPECT_EQ(count(out.str(), "zentrova> "), 7u);
+    EXPECT_EQ(count(out.str(), "zentrova> {\"alerts\":[]"), 1u);
+    EXPECT_EQ(err.str(),
+        "unknown command 'jump' (commands: tap, scroll, select, settle, tree, screenshot, quit)\n"
+        "longer than 4096 bytes\n"
+        "nothing on screen matches \"Power Off\"\n");
 }
 
 } // namespace
