@@ -361,13 +361,14 @@ std::string Automation::execute(const AutomationCommand& command)
         return "";
     }
     if (command.verb == "tree") {
-        std::string json = treeJSON();
+        // On standard output the tree is one line, so that a program driving the app reads one
+        // line per tree; in a file it is laid out for people.
         if (command.argument.empty()) {
-            _out << json << std::endl;
+            _out << treeJSON(false) << std::endl;
             return "";
         }
         std::ofstream file(command.argument);
-        file << json << '\n';
+        file << treeJSON(true) << '\n';
         return file ? "" : "cannot write " + command.argument;
     }
     if (command.verb == "screenshot")
@@ -618,9 +619,10 @@ std::string Automation::selectorAt(CGPoint point) const
     return pointSelector(point, screen);
 }
 
-std::string Automation::treeJSON() const
+std::string Automation::treeJSON(bool pretty) const
 {
-    return dumpApplicationTree(_application, _device).dump(2);
+    // Text that is not UTF-8 is shown with replacement characters rather than refused.
+    return dumpApplicationTree(_application, _device).dump(pretty ? 2 : -1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::string Automation::screenshot(const std::string& path) const
@@ -633,30 +635,41 @@ std::string Automation::screenshot(const std::string& path) const
 
 std::string Automation::describeScreen() const
 {
-    std::ostringstream out;
-    UIView* top = _application.presentationStack().topView();
-    if (!top)
-        top = _application.keyWindow();
+    struct Line {
+        CGRect frame;
+        std::string text;
+    };
+    std::vector<Line> lines;
     std::function<void(UIView&)> walk = [&](UIView& view) {
         if (view.isHidden())
             return;
-        if (auto line = describe(view).consoleLine; !line.empty())
-            out << line << '\n';
+        auto description = describe(view);
+        if (!description.consoleLine.empty())
+            lines.push_back({ view.frameInWindow(), description.consoleLine });
+        if (description.consoleLineCoversSubviews)
+            return;
         for (auto& subview : view.subviews())
             walk(*subview);
     };
+    UIView* top = _application.presentationStack().topView();
+    if (!top)
+        top = _application.keyWindow();
     if (top)
         walk(*top);
+    // In reading order, top to bottom and then left to right, so that a label comes before the
+    // switch beside it whatever order the screen added them in.
+    std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) {
+        if (a.frame.minY() != b.frame.minY())
+            return a.frame.minY() < b.frame.minY();
+        return a.frame.minX() < b.frame.minX();
+    });
+    std::ostringstream out;
+    for (auto& line : lines)
+        out << line.text << '\n';
+    // Alerts float over the screen; the newest is the one that takes the taps, and comes last.
     for (auto& alert : _application.shownAlerts()) {
-        out << "alert: \"" << alert->title().utf8() << "\"\n";
-        std::string message = alert->message().utf8();
-        std::string escaped;
-        for (char c : message)
-            escaped += c == '\n' ? std::string("\\n") : c == '\t' ? std::string("\\t") : std::string(1, c);
-        out << "  message: \"" << escaped << "\"\n  buttons:";
-        for (auto& title : alert->buttonTitles())
-            out << " \"" << title.utf8() << "\"";
-        out << '\n';
+        if (auto line = describe(*alert).consoleLine; !line.empty())
+            out << line << '\n';
     }
     return out.str();
 }

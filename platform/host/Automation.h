@@ -81,10 +81,12 @@ public:
     // #identifier or "text" naming VIEW alone, for scroll and select; none when neither does.
     std::optional<std::string> selectorFor(const UIView& view) const;
 
-    std::string treeJSON() const;
+    // The whole state as JSON: indented when PRETTY, else on one line.
+    std::string treeJSON(bool pretty = true) const;
     // Writes a PNG of the settled frame; returns an error message or empty.
     std::string screenshot(const std::string& path) const;
-    // A few lines that say what is on screen: the bar title, the buttons, an alert.
+    // What is on screen, one line a view in reading order as each view kind describes itself
+    // (the bar, buttons, labels, switches, text), then any alert.
     std::string describeScreen() const;
 
     // X,Y as a script writes it: on the screen, to a hundredth of a point.

@@ -5,6 +5,51 @@
 #include <istream>
 #include <ostream>
 
+LineRead readBoundedLine(std::istream& in, std::string& line, size_t limit)
+{
+    line.clear();
+    auto* buffer = in.rdbuf();
+    if (!buffer)
+        return LineRead::End;
+    bool tooLong = false;
+    for (bool any = false;; any = true) {
+        int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            in.setstate(std::ios::eofbit);
+            if (!any)
+                return LineRead::End;
+            break;
+        }
+        if (c == '\n')
+            break;
+        if (line.size() < limit)
+            line.push_back(static_cast<char>(c));
+        else
+            tooLong = true;
+    }
+    return tooLong ? LineRead::TooLong : LineRead::Line;
+}
+
+namespace {
+
+// A program reads one line per error: the candidates of an ambiguous tap follow on the same line.
+std::string oneLine(const std::string& message)
+{
+    std::string line;
+    for (size_t i = 0; i < message.size(); ++i) {
+        if (message[i] != '\n') {
+            line += message[i];
+            continue;
+        }
+        line += line.ends_with(':') ? " " : "; ";
+        while (i + 1 < message.size() && message[i + 1] == ' ')
+            ++i;
+    }
+    return line;
+}
+
+} // namespace
+
 HeadlessHost::HeadlessHost(UIApplication& application, const HostOptions& options, std::ostream& out, std::ostream& err)
     : _out(out)
     , _err(err)
@@ -18,6 +63,7 @@ int HeadlessHost::runScript(const AutomationScript& script)
     for (auto& command : script.commands) {
         auto error = _automation.execute(command);
         if (!error.empty()) {
+            _out << std::flush;
             _err << "line " << command.line << ": " << error << std::endl;
             return 2;
         }
@@ -27,31 +73,65 @@ int HeadlessHost::runScript(const AutomationScript& script)
     return 0;
 }
 
+std::string HeadlessHost::runLine(const std::string& line, bool& changedScreen)
+{
+    changedScreen = false;
+    auto script = parseAutomationScript(line, UIScreen::mainScreen().bounds().size);
+    // The line is checked alone, so its own number in the message is always 1.
+    if (!script.error.empty())
+        return script.error.substr(script.error.find(": ") + 2);
+    for (auto& command : script.commands) {
+        if (auto error = _automation.execute(command); !error.empty())
+            return error;
+        changedScreen = command.verb != "tree" && command.verb != "screenshot" && command.verb != "quit";
+    }
+    return "";
+}
+
+int HeadlessHost::runLines(std::istream& in)
+{
+    bool failed = false;
+    std::string line;
+    for (int lineNumber = 1; !_automation.quitRequested(); ++lineNumber) {
+        auto read = readBoundedLine(in, line, kMaximumScriptLineBytes);
+        if (read == LineRead::End)
+            break;
+        bool changedScreen = false;
+        std::string error = read == LineRead::TooLong
+            ? "longer than " + std::to_string(kMaximumScriptLineBytes) + " bytes"
+            : runLine(line, changedScreen);
+        // What the line printed comes before what went wrong with it, even on one stream.
+        _out << std::flush;
+        if (!error.empty()) {
+            failed = true;
+            _err << "line " << lineNumber << ": " << oneLine(error) << '\n';
+        }
+        _err << std::flush;
+    }
+    return failed ? 2 : 0;
+}
+
 int HeadlessHost::runConsole(std::istream& in)
 {
-    _out << "Zentrova console. Commands: tap #id | tap \"text\" | tap X,Y | settle | tree [FILE] | screenshot FILE | quit\n";
+    _out << "Zentrova console. Commands: tap #id | tap \"text\" | tap X,Y | drag FROM TO [SECONDS] | scroll #id DY | select #id FROM LENGTH"
+            " | settle | tree [FILE] | screenshot FILE | quit\n";
     _out << _automation.describeScreen();
     std::string line;
-    int lineNumber = 0;
-    while (true) {
+    while (!_automation.quitRequested()) {
         _out << "zentrova> " << std::flush;
-        if (!std::getline(in, line))
+        auto read = readBoundedLine(in, line, kMaximumScriptLineBytes);
+        if (read == LineRead::End)
             break;
-        ++lineNumber;
-        auto script = parseAutomationScript(line, UIScreen::mainScreen().bounds().size);
-        if (!script.error.empty()) {
-            _err << script.error.substr(script.error.find(": ") + 2) << std::endl;
-            continue;
+        bool changedScreen = false;
+        std::string error = read == LineRead::TooLong
+            ? "longer than " + std::to_string(kMaximumScriptLineBytes) + " bytes"
+            : runLine(line, changedScreen);
+        if (!error.empty()) {
+            _out << std::flush;
+            _err << error << std::endl;
+        } else if (changedScreen) {
+            _out << _automation.describeScreen();
         }
-        for (auto& command : script.commands) {
-            auto error = _automation.execute(command);
-            if (!error.empty())
-                _err << error << std::endl;
-            else if (command.verb == "tap" || command.verb == "settle")
-                _out << _automation.describeScreen();
-        }
-        if (_automation.quitRequested())
-            break;
     }
     _out << '\n';
     return 0;

@@ -10,13 +10,18 @@ class UIApplication;
 
 // Runs the application without a window, on a virtual clock: every action is followed by a
 // settle that runs queued work and animations to the end. Commands come from a script (checked
-// whole before anything runs) or from an interactive console.
+// whole before anything runs), from another program line by line, or from an interactive console.
 class HeadlessHost {
 public:
     HeadlessHost(UIApplication& application, const HostOptions& options, std::ostream& out, std::ostream& err);
 
     // Runs a checked script; stops at the first failing command. Returns the exit status.
     int runScript(const AutomationScript& script);
+    // Runs each line as soon as it has been read, for a program that drives the app and waits for
+    // the answers: everything a line prints is flushed before the next is read. A bad or failing
+    // line is reported as "line N: ..." and the session goes on; it ends at the end of the input
+    // or with quit. Returns 2 when any line failed, else 0.
+    int runLines(std::istream& in);
     // Reads commands line by line with a prompt and a description of the screen after each.
     int runConsole(std::istream& in);
     // Writes the settled first frame and returns.
@@ -25,7 +30,17 @@ public:
     Automation& automation() { return _automation; }
 
 private:
+    // Checks one line and runs its command, if it holds one; returns an error message or empty.
+    std::string runLine(const std::string& line, bool& changedScreen);
+
     std::ostream& _out;
     std::ostream& _err;
     Automation _automation;
 };
+
+// How a line of commands was read: whole, too long to keep (read to its end but not kept), or
+// not at all because the input ended.
+enum class LineRead { Line, TooLong, End };
+// Reads up to the next line break or the end of the input, keeping at most LIMIT bytes of it, so
+// that a line without end cannot fill the memory.
+LineRead readBoundedLine(std::istream& in, std::string& line, size_t limit);

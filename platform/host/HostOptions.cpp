@@ -95,6 +95,8 @@ std::string hostUsage(const std::string& program)
     out << "; default " << kDefaultDeviceName << "\n";
     out << "--screen takes " << kMinimumScreenPoints << " to " << kMaximumScreenPoints
         << " points each way; --scale " << kMinimumScale << " to " << kMaximumScale << "\n";
+    out << "headless, commands come from --script FILE or standard input: a file is checked whole first,\n"
+           "a pipe runs each line as it arrives, a terminal gets the console\n";
     return out.str();
 }
 

@@ -13,6 +13,7 @@
 #include <iostream>
 #include <iterator>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -93,16 +94,25 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
             windowed = false;
         }
     }
+    // Without a script, standard input says where the commands come from: a terminal gets the
+    // console; a file is a script, read and checked whole first; anything else (a pipe, a socket)
+    // is another program's, and each line runs as soon as it arrives.
+    bool linesFromInput = false;
     if (!windowed && !script && !options.screenshotPath && !isatty(STDIN_FILENO)) {
-        std::string text;
-        char buffer[16384];
-        while (text.size() <= kMaximumScriptBytes && std::cin.read(buffer, sizeof buffer).gcount() > 0)
-            text.append(buffer, static_cast<size_t>(std::cin.gcount()));
-        if (text.size() > kMaximumScriptBytes) {
-            std::cerr << program << ": the script on standard input is larger than " << kMaximumScriptBytes << " bytes\n";
-            return 2;
+        struct stat input { };
+        if (fstat(STDIN_FILENO, &input) == 0 && S_ISREG(input.st_mode)) {
+            std::string text;
+            char buffer[16384];
+            while (text.size() <= kMaximumScriptBytes && std::cin.read(buffer, sizeof buffer).gcount() > 0)
+                text.append(buffer, static_cast<size_t>(std::cin.gcount()));
+            if (text.size() > kMaximumScriptBytes) {
+                std::cerr << program << ": the script on standard input is larger than " << kMaximumScriptBytes << " bytes\n";
+                return 2;
+            }
+            script = parseAutomationScript(text, screen);
+        } else {
+            linesFromInput = true;
         }
-        script = parseAutomationScript(text, screen);
     }
     if (script && !script->error.empty()) {
         std::cerr << program << ": " << script->error << '\n';
@@ -149,6 +159,8 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
             status = host.runScreenshot(*options.screenshotPath);
         else if (script)
             status = host.runScript(*script);
+        else if (linesFromInput)
+            status = host.runLines(std::cin);
         else
             status = host.runConsole(std::cin);
     }

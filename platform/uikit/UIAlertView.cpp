@@ -4,6 +4,7 @@
 #include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UIViewDescription.h"
 
 #include <algorithm>
 #include <cassert>
@@ -122,6 +123,18 @@ std::shared_ptr<UIAlertView> UIAlertView::initWithTitle(const NSString& title, c
 UIAlertView::UIAlertView()
     : UIView(CGRectZero)
 {
+}
+
+void UIAlertView::describe(UIViewDescription& description) const
+{
+    UIView::describe(description);
+    // Three lines, as the panel reads: the title, the message, and the answers to choose from.
+    std::string buttons;
+    for (auto& title : _buttonTitles)
+        buttons += (buttons.empty() ? "" : " ") + consoleQuoted(title.utf8());
+    description.consoleLine = consoleLine("alert", { consoleQuoted(_title.utf8()) }) + "\n"
+        + consoleLine("  message", { consoleQuoted(_message.utf8()) }) + "\n" + consoleLine("  buttons", { buttons });
+    description.consoleLineCoversSubviews = true;
 }
 
 NSString UIAlertView::buttonTitleAtIndex(NSInteger index) const

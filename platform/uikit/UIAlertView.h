@@ -53,6 +53,8 @@ public:
     // Draws the dimming and the panel with the appear or disappear animation applied.
     void drawAlert(render::Painter& painter);
 
+    void describe(UIViewDescription& description) const override;
+
 protected:
     UIAlertView();
 

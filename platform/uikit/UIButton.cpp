@@ -125,7 +125,8 @@ void UIButton::describe(UIViewDescription& description) const
     description.set("title", title ? UIPropertyValue(title->utf8()) : nullptr);
     description.set("titleColor", describeColor(titleColorForState(UIControlStateNormal)));
     description.set("font", describeFont(_titleLabel->font()));
-    if (auto image = imageForState(UIControlStateNormal)) {
+    auto image = imageForState(UIControlStateNormal);
+    if (image) {
         UIPropertyValue size;
         size.set("width", image->size().width);
         size.set("height", image->size().height);
@@ -135,5 +136,11 @@ void UIButton::describe(UIViewDescription& description) const
     }
     description.selectorText = currentTitle().utf8();
     description.detail = title ? "\"" + title->utf8() + "\"" : std::string();
-    description.consoleLine = "button: " + nameForDescription(description);
+    // A picture is told by its size in pixels, the one thing about it that a console can show.
+    std::string picture;
+    if (image)
+        picture = "image " + std::to_string(image->renderImage().width()) + "x"
+            + std::to_string(image->renderImage().height()) + " px";
+    description.consoleLine = consoleLine("button",
+        { title && !title->isEmpty() ? consoleQuoted(title->utf8()) : std::string(), description.identifierWord(), picture });
 }

@@ -128,5 +128,5 @@ void UILabel::describe(UIViewDescription& description) const
     if (!dynamic_cast<const UIControl*>(superview()))
         description.selectorText = _text.utf8();
     description.detail = "\"" + _text.utf8() + "\"";
-    description.consoleLine = "label: \"" + _text.utf8() + "\"";
+    description.consoleLine = consoleLine("label", { consoleQuoted(_text.utf8()), description.identifierWord() });
 }

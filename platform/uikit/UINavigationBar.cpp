@@ -238,11 +238,11 @@ void UINavigationBar::describe(UIViewDescription& description) const
     auto* top = topItem();
     if (!top)
         return;
-    description.consoleLine = "bar: \"" + top->title().utf8() + "\"";
+    description.consoleLine = consoleLine("bar", { consoleQuoted(top->title().utf8()) });
     if (auto* left = top->leftBarButtonItem())
-        description.consoleLine += "  left: \"" + left->title().utf8() + "\"";
+        description.consoleLine += "  left: " + consoleQuoted(left->title().utf8());
     if (auto* right = top->rightBarButtonItem())
-        description.consoleLine += "  right: \"" + right->title().utf8() + "\"";
+        description.consoleLine += "  right: " + consoleQuoted(right->title().utf8());
     // The bar buttons are no views of their own, but a finger can aim at each.
     for (auto* item : { top->leftBarButtonItem(), top->rightBarButtonItem() }) {
         if (auto rect = frameForBarButtonItem(item))

@@ -130,5 +130,8 @@ void UISwitch::describe(UIViewDescription& description) const
     UIControl::describe(description);
     description.set("on", _on);
     description.detail = _on ? "on" : "off";
-    description.consoleLine = "switch: " + nameForDescription(description);
+    std::string state = _on ? "on" : "off";
+    if (!isUserInteractionEnabled())
+        state += ", disabled";
+    description.consoleLine = consoleLine("switch", { description.identifierWord(), state });
 }

@@ -364,7 +364,8 @@ void UITextView::describe(UIViewDescription& description) const
     // Messages and the console show the first line, shortened: a changelog is long.
     constexpr size_t kShownBytes = 40;
     std::string shown = whole.substr(0, whole.find('\n'));
-    bool shortened = shown.size() < whole.size();
+    // An ellipsis says there is more to read; line breaks at the end are nothing more.
+    bool shortened = whole.find_first_not_of(" \t\r\n", shown.size()) != std::string::npos;
     if (shown.size() > kShownBytes) {
         size_t cut = kShownBytes;
         // Cut between characters, not inside one.
@@ -373,6 +374,13 @@ void UITextView::describe(UIViewDescription& description) const
         shown.resize(cut);
         shortened = true;
     }
-    description.detail = "\"" + shown + (shortened ? "…" : "") + "\"";
-    description.consoleLine = "text: " + nameForDescription(description);
+    if (shortened)
+        shown += "…";
+    description.detail = "\"" + shown + "\"";
+    // Where the reader is: how far down the content is scrolled, out of how far it can be.
+    CGFloat scrollable = std::max<CGFloat>(0, contentHeight() - frame().size.height);
+    auto points = [](CGFloat value) { return std::to_string(int64_t(std::lround(value))); };
+    std::string position = scrollable <= 0 ? "all shown"
+                                           : "scrolled " + points(_contentOffset.y) + " of " + points(scrollable) + " pt";
+    description.consoleLine = consoleLine("text", { description.identifierWord(), consoleQuoted(shown), position });
 }

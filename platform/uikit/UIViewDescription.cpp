@@ -4,6 +4,7 @@
 #include "platform/uikit/UIFont.h"
 
 #include <algorithm>
+#include <cstdio>
 
 UIPropertyValue& UIPropertyValue::set(const std::string& key, UIPropertyValue value)
 {
@@ -57,4 +58,42 @@ UIPropertyValue describeFont(const UIFont& font)
     value.set("size", font.pointSize());
     value.set("bold", font.isBold());
     return value;
+}
+
+std::string consoleQuoted(std::string_view text)
+{
+    std::string quoted = "\"";
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (c == '\n') {
+            quoted += "\\n";
+        } else if (c == '\t') {
+            quoted += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+            quoted += escape;
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
+std::string consoleLine(std::string_view kind, std::initializer_list<std::string> parts)
+{
+    std::string line(kind);
+    line += ':';
+    const char* separator = " ";
+    for (auto& part : parts) {
+        if (part.empty())
+            continue;
+        line += separator;
+        line += part;
+        separator = "  ";
+    }
+    return line;
 }

@@ -3,8 +3,10 @@
 #include "platform/uikit/CGGeometry.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -87,6 +89,12 @@ UIPropertyValue describeColor(const UIColor& color);
 UIPropertyValue describeColor(const std::optional<UIColor>& color);
 UIPropertyValue describeFont(const UIFont& font);
 
+// The console's form of a text: in double quotes, with line breaks, tabs and other control
+// characters written as escapes, so that what a view shows stays on its one line.
+std::string consoleQuoted(std::string_view text);
+// "KIND: PART  PART": the parts two spaces apart, empty ones left out.
+std::string consoleLine(std::string_view kind, std::initializer_list<std::string> parts);
+
 // What a view tells the hosts about itself: its tree properties, the text a "text" selector finds
 // it by, how it is named in messages, the line the console prints for it and the parts of it that
 // can be tapped on their own (a bar's buttons). Every view kind adds its own to its base's.
@@ -105,9 +113,18 @@ public:
     std::optional<std::string> selectorText;
     // Follows the class and identifier when a message names the view: "\"Reboot\"", "on".
     std::string detail;
-    // What the console prints for the view; empty when it prints nothing.
+    // What the console prints for the view: its kind, then what a reader needs to tell it apart
+    // and its state ("switch: #alertSwitch  on"); empty when it prints nothing.
     std::string consoleLine;
+    // The console line already says all the subviews would (an alert's labels and buttons).
+    bool consoleLineCoversSubviews = false;
     std::vector<Part> parts;
 
     void set(const std::string& key, UIPropertyValue value) { properties.set(key, std::move(value)); }
+    // "#identifier" for the console, or empty when the view has no identifier.
+    std::string identifierWord() const
+    {
+        auto* identifier = properties.find("id");
+        return identifier && identifier->asString() ? "#" + *identifier->asString() : std::string();
+    }
 };

@@ -80,11 +80,27 @@ TEST_F(ViewDescription, ConsoleNamesEveryKindWithItsState)
 {
     EXPECT_EQ(_automation->describeScreen(),
         "bar: \"Title\"  right: \"Done\"\n"
-        "switch: UISwitch #lightSwitch off\n"
+        "switch: #lightSwitch  off\n"
         "label: \"Light Theme\"\n"
-        "text: UITextView #changes \"Version 3.0: a first line that is far …\"\n");
+        "text: #changes  \"Version 3.0: a first line that is far …\"  all shown\n");
     EXPECT_EQ(_automation->tap("#lightSwitch"), "");
-    EXPECT_NE(_automation->describeScreen().find("switch: UISwitch #lightSwitch on\n"), std::string::npos);
+    EXPECT_NE(_automation->describeScreen().find("switch: #lightSwitch  on\n"), std::string::npos);
+    // A switch that takes no touches says so; one that is hidden says nothing.
+    _toggle->setUserInteractionEnabled(false);
+    EXPECT_NE(_automation->describeScreen().find("switch: #lightSwitch  on, disabled\n"), std::string::npos);
+    _toggle->setHidden(true);
+    EXPECT_EQ(_automation->describeScreen().find("switch:"), std::string::npos);
+}
+
+TEST_F(ViewDescription, ConsoleKeepsEachViewOnOneLine)
+{
+    // Quotes, line breaks and escapes of the terminal are written out, never passed through.
+    auto label = UILabel::create(CGRectMake(20, 520, 200, 30));
+    label->setText(NSString("Say \"hi\"\n\x1b[2J\tnow"));
+    _window->addSubview(label);
+    auto screen = _automation->describeScreen();
+    EXPECT_NE(screen.find("label: \"Say \\\"hi\\\"\\n\\x1B[2J\\tnow\"\n"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find('\x1b'), std::string::npos);
 }
 
 TEST_F(ViewDescription, TextSelectorsFindBarButtonsLabelsAndTextViews)
