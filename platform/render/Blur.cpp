@@ -1,7 +1,6 @@
 #include "platform/render/Blur.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace render {
@@ -16,37 +15,44 @@ constexpr int kMaxReduction = 16;
 // Two channels of a pixel side by side in 16-bit lanes: blue and red, or green and alpha.
 constexpr uint32_t kLanes = 0x00FF00FF;
 
-// (a * (256 - t) + b * t) / 256 for each channel, rounded, t in [0, 256].
-inline uint32_t mix(uint32_t a, uint32_t b, uint32_t t)
-{
-    constexpr uint32_t half = 0x00800080;
-    uint32_t s = 256 - t;
-    uint32_t low = (((a & kLanes) * s + (b & kLanes) * t + half) >> 8) & kLanes;
-    uint32_t high = (((a >> 8) & kLanes) * s + ((b >> 8) & kLanes) * t + half) & ~kLanes;
-    return low | high;
-}
-
 // The average of each block of factor x factor pixels of the source region (fewer at its right
-// and bottom edges).
-void reduce(const uint32_t* pixels, int stride, PixelRect source, int factor, uint32_t* out, int width, int height)
+// and bottom edges). Large blocks are sampled on a sparser grid of at most four by four pixels:
+// the blur that follows smooths far more than the pixels left out could change.
+void reduce(const uint32_t* pixels, int stride, PixelRect source, int factor, uint32_t* out, int width, int height,
+    std::vector<uint32_t>& sums)
 {
+    const int step = (factor + 3) / 4;
+    sums.assign(2 * static_cast<size_t>(width), 0);
     for (int ry = 0; ry < height; ++ry) {
         int y0 = source.y + ry * factor;
         int y1 = std::min(y0 + factor, source.y + source.height);
-        for (int rx = 0; rx < width; ++rx) {
-            int x0 = source.x + rx * factor;
-            int x1 = std::min(x0 + factor, source.x + source.width);
-            // At most 16 x 16 pixels of at most 255 each fit a 16-bit lane.
-            uint32_t low = 0, high = 0;
-            for (int y = y0; y < y1; ++y) {
-                const uint32_t* row = pixels + static_cast<size_t>(y) * static_cast<size_t>(stride);
-                for (int x = x0; x < x1; ++x) {
+        std::fill(sums.begin(), sums.end(), 0);
+        int rows = 0;
+        // Row by row, so that memory is read in order; each block's two lane sums build up in
+        // `sums`. At most 16 x 16 pixels of at most 255 each fit a 16-bit lane.
+        for (int y = y0; y < y1; y += step, ++rows) {
+            const uint32_t* row = pixels + static_cast<size_t>(y) * static_cast<size_t>(stride);
+            for (int rx = 0; rx < width; ++rx) {
+                int x0 = source.x + rx * factor;
+                int x1 = std::min(x0 + factor, source.x + source.width);
+                uint32_t low = 0, high = 0;
+                for (int x = x0; x < x1; x += step) {
                     low += row[x] & kLanes;
                     high += (row[x] >> 8) & kLanes;
                 }
+                sums[2 * static_cast<size_t>(rx)] += low;
+                sums[2 * static_cast<size_t>(rx) + 1] += high;
             }
-            uint32_t n = static_cast<uint32_t>((x1 - x0) * (y1 - y0));
-            auto average = [n](uint32_t sum) { return (sum + n / 2) / n; };
+        }
+        for (int rx = 0; rx < width; ++rx) {
+            int x0 = source.x + rx * factor;
+            int columns = (std::min(x0 + factor, source.x + source.width) - x0 + step - 1) / step;
+            uint64_t n = static_cast<uint64_t>(columns * rows);
+            uint64_t reciprocal = ((uint64_t(1) << 32) + n / 2) / n;
+            auto average = [reciprocal](uint32_t sum) {
+                return static_cast<uint32_t>((sum * reciprocal + (uint64_t(1) << 31)) >> 32);
+            };
+            uint32_t low = sums[2 * static_cast<size_t>(rx)], high = sums[2 * static_cast<size_t>(rx) + 1];
             uint32_t b = average(low & 0xFFFF), r = average(low >> 16);
             uint32_t g = average(high & 0xFFFF), a = average(high >> 16);
             out[static_cast<size_t>(ry) * static_cast<size_t>(width) + static_cast<size_t>(rx)]
@@ -60,9 +66,9 @@ void reduce(const uint32_t* pixels, int stride, PixelRect source, int factor, ui
 void boxPassTransposed(const uint32_t* source, int width, int height, int half, uint32_t* out)
 {
     const uint32_t window = static_cast<uint32_t>(2 * half + 1);
-    const uint64_t reciprocal = ((uint64_t(1) << 24) + window / 2) / window;
+    const uint64_t reciprocal = ((uint64_t(1) << 32) + window / 2) / window;
     auto scaled = [reciprocal](uint32_t sum) {
-        return static_cast<uint32_t>((sum * reciprocal + (uint64_t(1) << 23)) >> 24);
+        return static_cast<uint32_t>((sum * reciprocal + (uint64_t(1) << 31)) >> 32);
     };
     const int last = width - 1;
     for (int y = 0; y < height; ++y) {
@@ -92,44 +98,35 @@ void boxPassTransposed(const uint32_t* source, int width, int height, int half, 
     }
 }
 
-using Sample = BoxBlur::Sample;
-
-Sample sampleAt(int offset, int factor, int count)
-{
-    int position = (2 * offset + 1) * 128 / factor - 128;
-    if (position <= 0)
-        return { 0, 0, 0 };
-    int first = position >> 8;
-    if (first >= count - 1)
-        return { count - 1, count - 1, 0 };
-    return { first, first + 1, static_cast<uint32_t>(position & 0xFF) };
-}
-
 } // namespace
+
+bool BoxBlur::isFlat(const uint32_t* pixels, int stride, PixelRect region)
+{
+    if (region.width <= 0 || region.height <= 0)
+        return true;
+    const uint32_t first = pixels[static_cast<size_t>(region.y) * static_cast<size_t>(stride) + static_cast<size_t>(region.x)];
+    for (int y = region.y; y < region.y + region.height; ++y) {
+        const uint32_t* row = pixels + static_cast<size_t>(y) * static_cast<size_t>(stride) + region.x;
+        if (std::find_if(row, row + region.width, [first](uint32_t pixel) { return pixel != first; }) != row + region.width)
+            return false;
+    }
+    return true;
+}
 
 int BoxBlur::reductionFor(int reach)
 {
-    // Each box keeps at least three reduced pixels either side, which is smooth enough to scale up.
-    return std::clamp(std::min(reach, kMaxReach) / 9, 1, kMaxReduction);
+    // Each box keeps at least two reduced pixels either side, which is smooth enough to scale up.
+    return std::clamp(std::min(reach, kMaxReach) / 6, 1, kMaxReduction);
 }
 
-void BoxBlur::run(const uint32_t* pixels, int stride, PixelRect source, PixelRect destination, int reach, uint32_t* out)
+BoxBlur::Result BoxBlur::run(const uint32_t* pixels, int stride, PixelRect region, int reach)
 {
-    if (destination.width <= 0 || destination.height <= 0)
-        return;
-    const size_t outWidth = static_cast<size_t>(destination.width);
-    reach = std::min(reach, kMaxReach);
-    if (reach < 3 || source.width <= 0 || source.height <= 0) {
-        for (int y = 0; y < destination.height; ++y) {
-            const uint32_t* row = pixels + static_cast<size_t>(destination.y + y) * static_cast<size_t>(stride);
-            std::memcpy(out + static_cast<size_t>(y) * outWidth, row + destination.x, outWidth * sizeof(uint32_t));
-        }
-        return;
-    }
-
+    if (region.width <= 0 || region.height <= 0)
+        return {};
+    reach = std::clamp(reach, 3, kMaxReach);
     const int factor = reductionFor(reach);
-    const int width = (source.width + factor - 1) / factor;
-    const int height = (source.height + factor - 1) / factor;
+    const int width = (region.width + factor - 1) / factor;
+    const int height = (region.height + factor - 1) / factor;
     // The three boxes share the reach, in reduced pixels, as evenly as whole pixels allow. Beyond
     // the reduced image's own size a wider box would only repeat its border pixels.
     const int reducedReach = std::min(std::max(3, (reach + factor / 2) / factor), 3 * std::max(width, height));
@@ -137,7 +134,7 @@ void BoxBlur::run(const uint32_t* pixels, int stride, PixelRect source, PixelRec
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
     _reduced.resize(count);
     _scratch.resize(count);
-    reduce(pixels, stride, source, factor, _reduced.data(), width, height);
+    reduce(pixels, stride, region, factor, _reduced.data(), width, height, _sums);
 
     // Each pass writes its result transposed, so the six passes go along the rows, the columns,
     // the rows again and so on, and the image ends up the right way round.
@@ -149,38 +146,7 @@ void BoxBlur::run(const uint32_t* pixels, int stride, PixelRect source, PixelRec
         std::swap(image, spare);
         std::swap(passWidth, passHeight);
     }
-
-    // Back to full resolution: each reduced row needed is stretched to the destination's width
-    // once, and every destination row mixes the two stretched rows around it.
-    _columns.resize(outWidth);
-    for (size_t x = 0; x < outWidth; ++x)
-        _columns[x] = sampleAt(destination.x - source.x + static_cast<int>(x), factor, width);
-    _rows.resize(2 * outWidth);
-    uint32_t* stretched[2] = { _rows.data(), _rows.data() + outWidth };
-    int stretchedRow[2] = { -1, -1 };
-    auto stretch = [&](int slot, int reducedRow) {
-        if (stretchedRow[slot] == reducedRow)
-            return;
-        const uint32_t* row = image + static_cast<size_t>(reducedRow) * static_cast<size_t>(width);
-        for (size_t x = 0; x < outWidth; ++x) {
-            const Sample& sample = _columns[x];
-            stretched[slot][x] = mix(row[sample.first], row[sample.second], sample.weight);
-        }
-        stretchedRow[slot] = reducedRow;
-    };
-    for (int y = 0; y < destination.height; ++y) {
-        Sample sample = sampleAt(destination.y - source.y + y, factor, height);
-        // The lower row of one destination row is usually the upper row of a later one.
-        if (stretchedRow[1] == sample.first) {
-            std::swap(stretched[0], stretched[1]);
-            std::swap(stretchedRow[0], stretchedRow[1]);
-        }
-        stretch(0, sample.first);
-        stretch(1, sample.second);
-        uint32_t* target = out + static_cast<size_t>(y) * outWidth;
-        for (size_t x = 0; x < outWidth; ++x)
-            target[x] = mix(stretched[0][x], stretched[1][x], sample.weight);
-    }
+    return { image, width, height, factor };
 }
 
 } // namespace render

@@ -444,41 +444,66 @@ void Painter::blurRegion(const Rect& rect, double radius, double cornerRadius)
     cairo_user_to_device_distance(_cr, &otherX, &otherY);
     double pixelsPerPoint = std::sqrt(std::hypot(unitX, unitY) * std::hypot(otherX, otherY));
     int reach = static_cast<int>(std::min(std::lround(radius * pixelsPerPoint), 1L << 20));
-    if (reach < 1)
+    // Under three pixels, one for each box, there is nothing to soften.
+    if (reach < 3)
         return;
 
     // Only what lies beneath is blurred: a bar at the top of a screen must not darken from the
     // black strip beside it.
     PixelRect region { x0, y0, x1 - x0, y1 - y0 };
-
     cairo_surface_flush(target);
     const auto* pixels = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(target));
     int stride = cairo_image_surface_get_stride(target) / 4;
-    if (!pixels)
+    // A bar over a plain background is the common case, and needs nothing.
+    if (!pixels || BoxBlur::isFlat(pixels, stride, region))
         return;
     if (!_blur)
         _blur = std::make_unique<BoxBlur>();
-    _blurred.resize(static_cast<size_t>(region.width) * static_cast<size_t>(region.height));
-    _blur->run(pixels, stride, region, region, reach, _blurred.data());
+    BoxBlur::Result blurred = _blur->run(pixels, stride, region, reach);
+    if (!blurred.pixels)
+        return;
 
-    // The blurred pixels go back through Cairo, so the clip and the rounded corners apply and the
-    // edges of the shape are anti-aliased as every other fill is.
-    cairo_surface_t* blurred = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(_blurred.data()),
-        CAIRO_FORMAT_ARGB32, region.width, region.height, region.width * 4);
+    // The reduced blur goes back through Cairo, scaled up with bilinear filtering, so the clip and
+    // the rounded corners apply and the edges of the shape are anti-aliased as every fill is.
+    cairo_surface_t* image = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(blurred.pixels)), CAIRO_FORMAT_ARGB32, blurred.width,
+        blurred.height, blurred.width * 4);
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image);
+    double deviceX = region.x - offsetX, deviceY = region.y - offsetY;
+    cairo_matrix_t toImage;
+    cairo_matrix_init_scale(&toImage, 1.0 / blurred.factor, 1.0 / blurred.factor);
+    cairo_matrix_translate(&toImage, -deviceX, -deviceY);
+    cairo_pattern_set_matrix(pattern, &toImage);
+    cairo_pattern_set_filter(pattern, blurred.factor > 1 ? CAIRO_FILTER_BILINEAR : CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+
     cairo_save(_cr);
     cairo_matrix_t matrix;
     cairo_get_matrix(_cr, &matrix);
     cairo_identity_matrix(_cr);
-    double deviceX = region.x - offsetX, deviceY = region.y - offsetY;
     cairo_rectangle(_cr, deviceX, deviceY, region.width, region.height);
     cairo_clip(_cr);
-    cairo_set_source_surface(_cr, blurred, deviceX, deviceY);
+    cairo_set_source(_cr, pattern);
     cairo_set_matrix(_cr, &matrix);
-    roundedRectPath(_cr, rect, cornerRadius);
     cairo_set_operator(_cr, CAIRO_OPERATOR_SOURCE);
+    // Cairo scales a plain rectangle up much faster than a shape with curves, so only the bands
+    // that hold the corners are filled as the rounded shape.
+    double corner = std::clamp(cornerRadius, 0.0, std::min(rect.width, rect.height) / 2);
+    for (double bandTop : { rect.y, rect.y + rect.height - corner }) {
+        if (corner <= 0)
+            break;
+        cairo_save(_cr);
+        cairo_rectangle(_cr, rect.x, bandTop, rect.width, corner);
+        cairo_clip(_cr);
+        roundedRectPath(_cr, rect, corner);
+        cairo_fill(_cr);
+        cairo_restore(_cr);
+    }
+    cairo_rectangle(_cr, rect.x, rect.y + corner, rect.width, rect.height - 2 * corner);
     cairo_fill(_cr);
     cairo_restore(_cr);
-    cairo_surface_destroy(blurred);
+    cairo_pattern_destroy(pattern);
+    cairo_surface_destroy(image);
 }
 
 void Painter::drawImage(const Image& image, const Rect& destination, double opacity, double darken)

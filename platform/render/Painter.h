@@ -185,7 +185,6 @@ private:
     std::vector<Nesting> _nesting;
     // Kept from frame to frame, so a backdrop blurred every frame allocates nothing.
     std::unique_ptr<BoxBlur> _blur;
-    std::vector<uint32_t> _blurred;
 };
 
 // Painter::measureText without a painter, for views that size themselves before any drawing.
