@@ -443,7 +443,8 @@ void Painter::blurRegion(const Rect& rect, double radius, double cornerRadius)
     cairo_user_to_device_distance(_cr, &unitX, &unitY);
     cairo_user_to_device_distance(_cr, &otherX, &otherY);
     double pixelsPerPoint = std::sqrt(std::hypot(unitX, unitY) * std::hypot(otherX, otherY));
-    int reach = static_cast<int>(std::min(std::lround(radius * pixelsPerPoint), 1L << 20));
+    // Far beyond the surface's own size every radius blurs alike; the cap keeps the rounding sound.
+    int reach = static_cast<int>(std::lround(std::min(radius * pixelsPerPoint, 1e6)));
     // Under three pixels, one for each box, there is nothing to soften.
     if (reach < 3)
         return;
