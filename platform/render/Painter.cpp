@@ -485,23 +485,26 @@ void Painter::blurRegion(const Rect& rect, double radius, double cornerRadius)
     cairo_rectangle(_cr, deviceX, deviceY, region.width, region.height);
     cairo_clip(_cr);
     cairo_set_source(_cr, pattern);
-    cairo_set_matrix(_cr, &matrix);
     cairo_set_operator(_cr, CAIRO_OPERATOR_SOURCE);
-    // Cairo scales a plain rectangle up much faster than a shape with curves, so only the bands
-    // that hold the corners are filled as the rounded shape.
     double corner = std::clamp(cornerRadius, 0.0, std::min(rect.width, rect.height) / 2);
-    for (double bandTop : { rect.y, rect.y + rect.height - corner }) {
-        if (corner <= 0)
-            break;
-        cairo_save(_cr);
-        cairo_rectangle(_cr, rect.x, bandTop, rect.width, corner);
-        cairo_clip(_cr);
-        roundedRectPath(_cr, rect, corner);
+    if (corner <= 0) {
+        // A plain rect covers the whole region, however far beyond the surface it reaches.
+        cairo_paint(_cr);
+    } else {
+        // Cairo scales a plain rectangle up much faster than a shape with curves, so only the
+        // bands that hold the corners are filled as the rounded shape.
+        cairo_set_matrix(_cr, &matrix);
+        for (double bandTop : { rect.y, rect.y + rect.height - corner }) {
+            cairo_save(_cr);
+            cairo_rectangle(_cr, rect.x, bandTop, rect.width, corner);
+            cairo_clip(_cr);
+            roundedRectPath(_cr, rect, corner);
+            cairo_fill(_cr);
+            cairo_restore(_cr);
+        }
+        cairo_rectangle(_cr, rect.x, rect.y + corner, rect.width, rect.height - 2 * corner);
         cairo_fill(_cr);
-        cairo_restore(_cr);
     }
-    cairo_rectangle(_cr, rect.x, rect.y + corner, rect.width, rect.height - 2 * corner);
-    cairo_fill(_cr);
     cairo_restore(_cr);
     cairo_pattern_destroy(pattern);
     cairo_surface_destroy(image);
