@@ -3,13 +3,16 @@
 #include "platform/host/HostedApplication.h"
 #include "platform/render/Painter.h"
 #include "platform/system/System.h"
+#include "platform/foundation/NSUserDefaults.h"
 #include "platform/uikit/UIApplication.h"
+#include "prefs/Preferences.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -52,6 +55,20 @@ public:
 
     UIApplication& application() { return _hosted->application(); }
 
+    // Turns confirmations on and presses "Respring", as a user would, so the frame holds the
+    // root screen under the dimming and the alert panel's blurred backdrop.
+    void showRespringAlert(const DeviceProfile& device)
+    {
+        NSUserDefaults::standardUserDefaults().setBool(true, kAlertSwitchKey);
+        Automation automation(application(), device, std::cerr);
+        auto error = automation.tap("\"Respring\"");
+        Automation::settle();
+        if (!error.empty() || application().shownAlerts().size() != 1) {
+            std::fprintf(stderr, "no respring alert: %s\n", error.c_str());
+            std::abort();
+        }
+    }
+
 private:
     std::filesystem::path _root;
     std::unique_ptr<HostedApplication> _hosted;
@@ -63,6 +80,21 @@ void renderFrame(benchmark::State& state, DeviceProfile device)
 {
     render::configureFonts();
     LaunchedApp app(device);
+    render::Painter painter(device.width, device.height, device.scale);
+    for (auto _ : state) {
+        app.application().renderFrame(painter);
+        benchmark::DoNotOptimize(painter.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["pixels"] = device.width * device.height * device.scale * device.scale;
+}
+
+// The same frame with the respring confirmation up: the alert's blur is the dearest part.
+void renderAlertFrame(benchmark::State& state, DeviceProfile device)
+{
+    render::configureFonts();
+    LaunchedApp app(device);
+    app.showRespringAlert(device);
     render::Painter painter(device.width, device.height, device.scale);
     for (auto _ : state) {
         app.application().renderFrame(painter);
@@ -91,6 +123,9 @@ int main(int argc, char** argv)
 {
     for (auto& device : deviceProfiles())
         benchmark::RegisterBenchmark(("BM_RenderFrame/" + device.name).c_str(), renderFrame, device)
+            ->Unit(benchmark::kMillisecond);
+    for (auto& device : deviceProfiles())
+        benchmark::RegisterBenchmark(("BM_RenderAlertFrame/" + device.name).c_str(), renderAlertFrame, device)
             ->Unit(benchmark::kMillisecond);
     for (auto& device : deviceProfiles())
         benchmark::RegisterBenchmark(("BM_BlankFrame/" + device.name).c_str(), blankFrame, device)

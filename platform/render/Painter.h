@@ -64,6 +64,8 @@ struct TextStyle {
     RGBA color { 0, 0, 0, 1 };
     TextAlignment alignment = TextAlignment::Left;
     LineBreak lineBreak = LineBreak::SingleLineTruncateTail;
+    // The distance from one line of wrapped text to the next, in points; 0 keeps the font's own.
+    double lineHeight = 0;
     std::vector<TextRun> runs;
 };
 
@@ -89,6 +91,7 @@ private:
 // The one drawing surface of a frame: a Cairo image surface of width x height points at a scale,
 // with Pango for all text. Text is measured with the same engine that draws it.
 class TextLayout;
+class BoxBlur;
 
 class Painter {
 public:
@@ -133,6 +136,13 @@ public:
     void fillPath(const std::vector<std::pair<double, double>>& points, const RGBA& color);
     void strokeArc(double cx, double cy, double radius, double angle0, double angle1, double width, const RGBA& color);
 
+    // Blurs what has been drawn under rect so far, as frosted glass shows what lies behind it: each
+    // colour spreads `radius` points from where it was drawn, so a sharp edge becomes a soft ramp
+    // about 2 * radius wide. Only what lies beneath takes part: the blur reads nothing outside
+    // rect's bounds and the clip, and changes nothing outside rect (with corners rounded by
+    // cornerRadius) and the clip. Inside a group it blurs what the group holds so far.
+    void blurRegion(const Rect& rect, double radius, double cornerRadius = 0);
+
     // Draws an image scaled into the destination. An image drawn at its own size in points on whole
     // device pixels is copied pixel for pixel, without smoothing; `darken` lays that much black
     // over the image's own pixels (a pressed image button).
@@ -173,6 +183,8 @@ private:
     cairo_t* _cr = nullptr;
     double _scale = 1;
     std::vector<Nesting> _nesting;
+    // Kept from frame to frame, so a backdrop blurred every frame allocates nothing.
+    std::unique_ptr<BoxBlur> _blur;
 };
 
 // Painter::measureText without a painter, for views that size themselves before any drawing.

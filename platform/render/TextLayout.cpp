@@ -73,6 +73,7 @@ std::unique_ptr<TextLayout> TextLayout::create(std::string_view utf8, const Text
         paragraphStyle.color = style.color;
         paragraphStyle.alignment = style.alignment;
         paragraphStyle.lineBreak = LineBreak::WordWrap;
+        paragraphStyle.lineHeight = style.lineHeight;
         while (firstRun < style.runs.size() && style.runs[firstRun].end <= start)
             ++firstRun;
         for (size_t i = firstRun; i < style.runs.size() && style.runs[i].start < end; ++i) {

@@ -16,6 +16,8 @@ constexpr CGFloat kTitleMessageGap = 4;
 constexpr CGFloat kTextInset = 16;
 constexpr CGFloat kTitleSize = 17;
 constexpr CGFloat kMessageSize = 13;
+// The message's lines stand apart enough that descenders clear the line below.
+constexpr CGFloat kMessageLineHeight = 16;
 constexpr CGFloat kButtonFontSize = 17;
 constexpr double kDimAlpha = 0.4;
 constexpr double kAppearScale = 1.2;
@@ -103,6 +105,7 @@ std::shared_ptr<UIAlertView> UIAlertView::initWithTitle(const NSString& title, c
     alert->_messageLabel = UILabel::create();
     alert->_messageLabel->setText(message);
     alert->_messageLabel->setFont(UIFont::systemFontOfSize(kMessageSize));
+    alert->_messageLabel->setLineHeight(kMessageLineHeight);
     alert->_messageLabel->setTextAlignment(NSTextAlignmentCenter);
     alert->_messageLabel->setNumberOfLines(0);
     panel->addSubview(alert->_messageLabel);
@@ -263,8 +266,18 @@ void UIAlertView::drawAlert(render::Painter& painter)
         painter.scaleBy(scale, scale);
         painter.translate(-panel.midX(), -panel.midY());
     }
-    painter.beginGroup();
+    // The panel is frosted glass over the dimmed screen; the blur grows as the panel fades in.
+    painter.blurRegion({ panel.minX(), panel.minY(), panel.size.width, panel.size.height },
+        kBackdropBlurRadius * std::min(_presence, 1.0), kCornerRadius);
+    // Only a panel on its way in or out needs a group of its own for its opacity; the group
+    // covers the panel and no more.
+    bool fading = _presence < 1;
+    if (fading) {
+        painter.clip({ panel.minX(), panel.minY(), panel.size.width, panel.size.height });
+        painter.beginGroup();
+    }
     _panel->drawHierarchy(painter);
-    painter.endGroup(_presence);
+    if (fading)
+        painter.endGroup(_presence);
     painter.restore();
 }

@@ -52,6 +52,7 @@ render::TextStyle textStyle(const UILabel& label, const UIColor& color)
     }
     if (label.numberOfLines() == 0)
         style.lineBreak = render::LineBreak::WordWrap;
+    style.lineHeight = label.lineHeight();
     return style;
 }
 
@@ -95,6 +96,12 @@ void UILabel::setLineBreakMode(NSLineBreakMode mode)
 void UILabel::setNumberOfLines(NSInteger lines)
 {
     _numberOfLines = lines;
+    setNeedsDisplay();
+}
+
+void UILabel::setLineHeight(CGFloat lineHeight)
+{
+    _lineHeight = lineHeight > 0 ? lineHeight : 0;
     setNeedsDisplay();
 }
 

@@ -40,6 +40,10 @@ public:
     CGSize sizeThatFits(CGFloat width) const;
     NSLineBreakMode lineBreakMode() const { return _lineBreakMode; }
     void setLineBreakMode(NSLineBreakMode mode);
+    // The distance from one wrapped line to the next, in points; 0, the default, keeps the font's
+    // own. Apps set this through a paragraph style; the platform's own views set it directly.
+    CGFloat lineHeight() const { return _lineHeight; }
+    void setLineHeight(CGFloat lineHeight);
 
     // Draws a text into a rectangle of the painter's current space in the label's font, alignment
     // and line-break mode, with the colour given (buttons draw their titles this way).
@@ -62,4 +66,5 @@ private:
     NSTextAlignment _textAlignment = NSTextAlignmentLeft;
     NSLineBreakMode _lineBreakMode = NSLineBreakByTruncatingTail;
     NSInteger _numberOfLines = 1;
+    CGFloat _lineHeight = 0;
 };

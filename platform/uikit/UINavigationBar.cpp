@@ -164,8 +164,10 @@ void UINavigationBar::drawContent(render::Painter& painter)
         fill = toRGBA(*_barTintColor);
     else
         fill = { 0.97, 0.97, 0.97, 1 };
-    if (_translucent)
+    if (_translucent) {
         fill.a *= 0.9;
+        painter.blurRegion({ 0, 0, b.size.width, b.size.height }, kBackdropBlurRadius);
+    }
     painter.fillRect({ 0, 0, b.size.width, b.size.height }, fill);
     render::RGBA hairline = _barStyle == UIBarStyleBlack ? render::RGBA { 0.2, 0.2, 0.2, 1 }
                                                          : render::RGBA { 0, 0, 0, 0.3 };

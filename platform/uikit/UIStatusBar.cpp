@@ -19,7 +19,13 @@ void drawStyle(render::Painter& painter, UIStatusBarStyle style, const std::stri
         return;
     const double h = UIScreen::kStatusBarHeight;
     render::RGBA content = style == UIStatusBarStyleDefault ? render::RGBA { 0, 0, 0, 1 } : render::RGBA { 1, 1, 1, 1 };
-    painter.beginGroup();
+    // Only a style fading in or out needs a group for its opacity, and one no larger than the bar.
+    bool fading = opacity < 1;
+    painter.save();
+    if (fading) {
+        painter.clip({ 0, 0, width, h });
+        painter.beginGroup();
+    }
     if (style == UIStatusBarStyleBlackOpaque)
         painter.fillRect({ 0, 0, width, h }, { 0, 0, 0, 1 });
 
@@ -47,7 +53,9 @@ void drawStyle(render::Painter& painter, UIStatusBarStyle style, const std::stri
     painter.strokeRoundedRect({ bx, by, bodyWidth, bodyHeight }, 2.5, 1, content);
     painter.fillRoundedRect({ bx + 2, by + 2, bodyWidth - 4, bodyHeight - 4 }, 1, content);
     painter.fillRoundedRect({ bx + bodyWidth + 0.5, by + 3.5, 1.5, bodyHeight - 7 }, 0.75, content);
-    painter.endGroup(opacity);
+    if (fading)
+        painter.endGroup(opacity);
+    painter.restore();
 }
 
 } // namespace

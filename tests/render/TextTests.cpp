@@ -1,5 +1,6 @@
 #include "platform/render/Fonts.h"
 #include "platform/render/Painter.h"
+#include "platform/render/TextLayout.h"
 #include "tests/support/Pixels.h"
 
 #include <gtest/gtest.h>
@@ -161,6 +162,24 @@ TEST(TextWrapping, LineFeedsAreHonouredAndTwoMakeAnEmptyLine)
     EXPECT_EQ(painter.visibleText("a\n\nb", style, 200), "a\n\nb");
     // Unconstrained wrapped text still breaks at line feeds.
     EXPECT_NEAR(painter.measureText("a\nb", style).height, 2 * line, 0.5);
+}
+
+TEST(TextWrapping, LineHeightSetsTheDistanceFromLineToLine)
+{
+    Painter painter(10, 10, 2);
+    TextStyle style = styleWith(LineBreak::WordWrap, 13);
+    style.lineHeight = 16;
+    EXPECT_DOUBLE_EQ(painter.measureText("one", style, 200).height, 16);
+    EXPECT_DOUBLE_EQ(painter.measureText("one two three four", style, 40).height, 4 * 16);
+    auto layout = TextLayout::create("one\ntwo", style, 200);
+    ASSERT_EQ(layout->lineCount(), 2u);
+    auto [first, end] = layout->linesBetween(0, 100);
+    EXPECT_DOUBLE_EQ(first[1].baseline - first[0].baseline, 16);
+    // Single-line text keeps its font's own height whatever the style asks of wrapped lines.
+    TextStyle single = styleWith(LineBreak::SingleLineClip, 13);
+    double own = painter.measureText("one", single).height;
+    single.lineHeight = 40;
+    EXPECT_DOUBLE_EQ(painter.measureText("one", single).height, own);
 }
 
 TEST(TextWrapping, LongWordsBreakInsideTheWidth)

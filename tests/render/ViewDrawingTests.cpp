@@ -55,6 +55,7 @@ render::TextStyle wrappingStyle(const UILabel& label)
     style.font = toRenderFont(label.font());
     style.alignment = render::TextAlignment::Center;
     style.lineBreak = render::LineBreak::WordWrap;
+    style.lineHeight = label.lineHeight();
     return style;
 }
 
@@ -233,9 +234,10 @@ TEST_F(LongestAlertLayout, MessageLabelHoldsEveryLineWithTheEmptyOne)
     ASSERT_TRUE(ink);
     EXPECT_LE(ink->bottom, pixels(frame.size.height));
     auto bands = inkBands(painter);
-    // Lines of text may touch where descenders meet ascenders, but the empty line cannot: the last
-    // band is "Continue?" alone, a line's height below the rest.
-    ASSERT_GE(bands.size(), 2u);
+    // The lines stand 16 points apart, so no descender touches the line below: every line with
+    // text is a band of its own, and the empty line leaves a gap a line high before "Continue?".
+    EXPECT_EQ(lineHeight, 16);
+    ASSERT_EQ(bands.size(), lines.size() - 1);
     EXPECT_LE(bands.back().bottom - bands.back().top, pixels(lineHeight));
     EXPECT_GE(bands.back().top - bands[bands.size() - 2].bottom, pixels(lineHeight) - 2);
 }

@@ -122,6 +122,13 @@ TEST_F(UIKitTest, AlertCoversTheWindow)
     EXPECT_EQ(presses->count, 1);
 }
 
+TEST_F(UIKitTest, AlertMessageLinesAreSixteenPointsApartAndThePanelFitsThem)
+{
+    auto one = UIAlertView::initWithTitle("Title", "One line", nullptr, NSString("OK"), { });
+    auto three = UIAlertView::initWithTitle("Title", "One line\nand another\nand a third", nullptr, NSString("OK"), { });
+    EXPECT_EQ(three->panel()->frame().size.height - one->panel()->frame().size.height, 32);
+}
+
 TEST_F(UIKitTest, ControlTargetsAreNotOwned)
 {
     auto button = UIButton::buttonWithType(UIButtonTypeSystem);
