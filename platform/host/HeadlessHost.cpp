@@ -88,23 +88,30 @@ std::string HeadlessHost::runLine(const std::string& line, bool& changedScreen)
     return "";
 }
 
+std::optional<std::string> HeadlessHost::readAndRunLine(std::istream& in, bool& changedScreen)
+{
+    std::string line;
+    auto read = readBoundedLine(in, line, kMaximumScriptLineBytes);
+    if (read == LineRead::End)
+        return std::nullopt;
+    if (read == LineRead::TooLong)
+        return "longer than " + std::to_string(kMaximumScriptLineBytes) + " bytes";
+    return runLine(line, changedScreen);
+}
+
 int HeadlessHost::runLines(std::istream& in)
 {
     bool failed = false;
-    std::string line;
     for (int lineNumber = 1; !_automation.quitRequested(); ++lineNumber) {
-        auto read = readBoundedLine(in, line, kMaximumScriptLineBytes);
-        if (read == LineRead::End)
-            break;
         bool changedScreen = false;
-        std::string error = read == LineRead::TooLong
-            ? "longer than " + std::to_string(kMaximumScriptLineBytes) + " bytes"
-            : runLine(line, changedScreen);
+        auto error = readAndRunLine(in, changedScreen);
+        if (!error)
+            break;
         // What the line printed comes before what went wrong with it, even on one stream.
         _out << std::flush;
-        if (!error.empty()) {
+        if (!error->empty()) {
             failed = true;
-            _err << "line " << lineNumber << ": " << oneLine(error) << '\n';
+            _err << "line " << lineNumber << ": " << oneLine(*error) << '\n';
         }
         _err << std::flush;
     }
@@ -116,19 +123,15 @@ int HeadlessHost::runConsole(std::istream& in)
     _out << "Zentrova console. Commands: tap #id | tap \"text\" | tap X,Y | drag FROM TO [SECONDS] | scroll #id DY | select #id FROM LENGTH"
             " | settle | tree [FILE] | screenshot FILE | quit\n";
     _out << _automation.describeScreen();
-    std::string line;
     while (!_automation.quitRequested()) {
         _out << "zentrova> " << std::flush;
-        auto read = readBoundedLine(in, line, kMaximumScriptLineBytes);
-        if (read == LineRead::End)
-            break;
         bool changedScreen = false;
-        std::string error = read == LineRead::TooLong
-            ? "longer than " + std::to_string(kMaximumScriptLineBytes) + " bytes"
-            : runLine(line, changedScreen);
-        if (!error.empty()) {
+        auto error = readAndRunLine(in, changedScreen);
+        if (!error)
+            break;
+        if (!error->empty()) {
             _out << std::flush;
-            _err << error << std::endl;
+            _err << *error << std::endl;
         } else if (changedScreen) {
             _out << _automation.describeScreen();
         }

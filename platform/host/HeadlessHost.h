@@ -32,6 +32,9 @@ public:
 private:
     // Checks one line and runs its command, if it holds one; returns an error message or empty.
     std::string runLine(const std::string& line, bool& changedScreen);
+    // Reads the next line (at most a script line's length) and runs it: none at the end of the
+    // input, else the error, empty when the line went well.
+    std::optional<std::string> readAndRunLine(std::istream& in, bool& changedScreen);
 
     std::ostream& _out;
     std::ostream& _err;
