@@ -141,6 +141,10 @@ TEST(Launcher, AWindowThatCannotOpenIsReportedOnceByTheApp)
     auto script = dir.path() / "script.txt";
     writeFileBytes(script, "tree " + (dir.path() / "tree.json").string() + "\nquit\n");
     auto environment = baseEnvironment();
+    // As in the window tests under the sanitizers: SDL's X11 and D-Bus back ends keep one-time
+    // buffers that LeakSanitizer cannot tell apart from leaks, so this run's leaks go unchecked.
+    std::erase_if(environment, [](const std::string& variable) { return variable.starts_with("ASAN_OPTIONS="); });
+    environment.push_back("ASAN_OPTIONS=detect_leaks=0");
     environment.push_back("DISPLAY=:" + std::to_string(60000 + getpid() % 5000));
     environment.push_back("SDL_VIDEODRIVER=x11");
     auto run = runProgram(ZENTROVA_PROGRAM, { "--dry-run", "--root", dir.path().string() }, environment, script, dir.path());
