@@ -100,6 +100,14 @@ std::string hostUsage(const std::string& program)
     return out.str();
 }
 
+std::string hostProgramName(const std::vector<std::string>& arguments)
+{
+    std::string program = arguments.empty() ? "Zentrova" : arguments[0];
+    if (auto slash = program.rfind('/'); slash != std::string::npos)
+        program = program.substr(slash + 1);
+    return program;
+}
+
 HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments)
 {
     HostOptions options;

@@ -39,6 +39,8 @@ struct HostOptionsResult {
 // quoted and cut short.
 HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments);
 std::string hostUsage(const std::string& program);
+// The name a program goes by in its messages: the last part of the path it was started by.
+std::string hostProgramName(const std::vector<std::string>& arguments);
 
 // A script file is read whole before it runs. It must be a regular file or a pipe, and no
 // larger than this.

@@ -1,5 +1,6 @@
 #include "platform/host/SDLHost.h"
 
+#include "platform/host/HostWindow.h"
 #include "platform/host/RunLoopTurn.h"
 #include "platform/host/SessionRecorder.h"
 #include "platform/host/WindowGeometry.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <utility>
 
 namespace {
 
@@ -25,44 +27,25 @@ double secondsNow()
     return double(SDL_GetPerformanceCounter()) / double(SDL_GetPerformanceFrequency());
 }
 
-// The part of the display the window may take: all of it but panels and docks. A display that
-// cannot say is taken to be large; the window manager then has the last word.
-CGSize usableDisplayArea()
-{
-    SDL_Rect usable {};
-    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0)
-        return { CGFloat(usable.w), CGFloat(usable.h) };
-    SDL_DisplayMode mode {};
-    if (SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0)
-        return { CGFloat(mode.w), CGFloat(mode.h) };
-    return { 4096, 4096 };
-}
+// The window the launcher opened before the app was loaded, waiting for the host to take it.
+SDL_Window* sOpenedWindow = nullptr;
 
 } // namespace
 
+void SDLHost::adoptOpenedWindow(SDL_Window* window)
+{
+    sOpenedWindow = window;
+}
+
 std::unique_ptr<SDLHost> SDLHost::open(const HostOptions& options, const std::string& title, std::string& reason)
 {
-    if (!SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY")) {
-        reason = "no display";
+    SDL_Window* window = std::exchange(sOpenedWindow, nullptr);
+    if (!window)
+        window = openHostWindow(options, title, reason);
+    if (!window)
         return nullptr;
-    }
-    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        reason = std::string("no window: ") + SDL_GetError();
-        return nullptr;
-    }
     auto host = std::unique_ptr<SDLHost>(new SDLHost(options));
-    CGSize device { CGFloat(options.device.width), CGFloat(options.device.height) };
-    auto opening = windowOpeningFor(device, options.device.scale, usableDisplayArea(), options.forcedScale);
-    host->_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, opening.width,
-        opening.height, SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE);
-    if (!host->_window) {
-        reason = std::string("no window: ") + SDL_GetError();
-        return nullptr;
-    }
-    // Smaller than a quarter of the smallest scale, nothing on the screen could be told apart.
-    SDL_SetWindowMinimumSize(host->_window, std::max(1, int(device.width / 4)), std::max(1, int(device.height / 4)));
+    host->_window = window;
     host->_renderer = SDL_CreateRenderer(host->_window, -1, SDL_RENDERER_PRESENTVSYNC);
     if (!host->_renderer)
         host->_renderer = SDL_CreateRenderer(host->_window, -1, SDL_RENDERER_SOFTWARE);

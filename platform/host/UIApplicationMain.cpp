@@ -2,6 +2,7 @@
 
 #include "platform/host/HeadlessHost.h"
 #include "platform/host/HostOptions.h"
+#include "platform/host/HostWindow.h"
 #include "platform/host/HostedApplication.h"
 #include "platform/host/SDLHost.h"
 #include "platform/host/SessionRecorder.h"
@@ -43,9 +44,7 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
         return 1;
     }
     std::vector<std::string> arguments(argv, argv + argc);
-    std::string program = arguments.empty() ? "Zentrova" : arguments[0];
-    if (auto slash = program.rfind('/'); slash != std::string::npos)
-        program = program.substr(slash + 1);
+    std::string program = hostProgramName(arguments);
     auto parsed = parseHostOptions(arguments);
     if (!parsed.options) {
         std::cerr << program << ": " << parsed.error << '\n' << hostUsage(program);
@@ -84,7 +83,7 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
     std::unique_ptr<SDLHost> window;
     if (windowed) {
         std::string reason;
-        window = SDLHost::open(options, program + " \xE2\x80\x94 " + options.device.displayName, reason);
+        window = SDLHost::open(options, hostWindowTitle(program, options), reason);
         if (!window && recording) {
             std::cerr << program << ": " << reason << "; --record records the window, and there is none\n";
             return 2;

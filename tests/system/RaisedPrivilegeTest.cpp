@@ -89,9 +89,11 @@ protected:
         ASSERT_TRUE(user.made()) << "useradd failed";
         // Everyone may pass through the test's folder; what lies in it decides who may do what.
         fs::permissions(dir.path(), fs::perms(0755));
-        // The program with the fonts configuration it finds beside itself, as its bundle holds it.
+        // The program with the app it loads and the fonts configuration it finds beside itself, as
+        // its bundle holds them; only the program is set-user-ID.
         program = dir.path() / fs::path(ZENTROVA_PROGRAM).filename();
         fs::copy_file(ZENTROVA_PROGRAM, program);
+        fs::copy_file(ZENTROVA_PROGRAM ".so", program.string() + ".so");
         fs::copy_file(ZENTROVA_BUNDLE_DIR "/fonts.conf", dir.path() / "fonts.conf");
         ASSERT_EQ(chmod(program.c_str(), 04755), 0);
 
