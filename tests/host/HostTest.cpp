@@ -1,10 +1,10 @@
 #include "platform/host/Automation.h"
 #include "platform/host/HostOptions.h"
-#include "platform/host/UIApplicationMain.h"
 
 #include "screens/RootViewController.h"
 #include "tests/support/AppHarness.h"
 #include "tests/support/GoldenTree.h"
+#include "tests/support/RunMain.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,28 +13,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct MainResult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-// Runs the program's entry in this process with the recorder-free dry-run seam, as main does.
-MainResult runMain(std::vector<std::string> arguments)
-{
-    arguments.insert(arguments.begin(), "Zentrova");
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    int status = UIApplicationMain(int(arguments.size()), argv.data(), "Zentrova3Application", "Zentrova3Application");
-    auto out = testing::internal::GetCapturedStdout();
-    auto err = testing::internal::GetCapturedStderr();
-    return { status, out, err };
-}
 
 std::string writeScript(const TempDir& dir, const std::string& text)
 {

@@ -10,8 +10,8 @@
 #include "platform/uikit/UIButton.h"
 #include "screens/RootViewController.h"
 #include "tests/support/AppHarness.h"
-#include "platform/host/UIApplicationMain.h"
 #include "tests/support/ScopedEnvironmentVariable.h"
+#include "tests/support/RunMain.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -214,17 +214,8 @@ TEST(SessionRecorder, WithoutADisplayNothingStarts)
 {
     TempDir dir;
     ScopedEnvironmentVariable display("DISPLAY", std::nullopt), wayland("WAYLAND_DISPLAY", std::nullopt);
-    std::vector<std::string> arguments { "Zentrova", "--dry-run", "--root", dir.path().string(), "--record",
-        (dir.path() / "session.txt").string() };
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    int status = UIApplicationMain(int(arguments.size()), argv.data(), "Zentrova3Application", "Zentrova3Application");
-    auto out = testing::internal::GetCapturedStdout();
-    auto err = testing::internal::GetCapturedStderr();
+    auto [status, out, err] = runMain({ "--dry-run", "--root", dir.path().string(), "--record",
+        (dir.path() / "session.txt").string() });
     EXPECT_EQ(status, 2);
     EXPECT_EQ(out, "");
     EXPECT_EQ(err, "Zentrova: no display; --record records the window, and there is none\n");
