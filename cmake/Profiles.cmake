@@ -36,12 +36,33 @@ function(zentrova_filter_profile out name)
   set(${out} ${files} PARENT_SCOPE)
 endfunction()
 
+# The privileged helper (platform/system/helper/): one small program for both profiles, built with
+# nothing of the project's compile and link options (no sanitizer, no fuzzer) and linked against the
+# C library alone, whose image the platform layer carries inside itself (PrivilegedHelperImage.cpp).
+function(zentrova_privileged_helper)
+  if(TARGET zentrova-privileged-helper)
+    return()
+  endif()
+  add_executable(zentrova-privileged-helper ${CMAKE_SOURCE_DIR}/platform/system/helper/PrivilegedHelper.cpp)
+  target_include_directories(zentrova-privileged-helper PRIVATE ${CMAKE_SOURCE_DIR})
+  set_target_properties(zentrova-privileged-helper PROPERTIES
+    COMPILE_OPTIONS "-O2;-g0;-Wall;-Wextra;-fno-exceptions;-fno-rtti;-fno-asynchronous-unwind-tables"
+    LINK_OPTIONS "-nodefaultlibs;-s;-Wl,--as-needed"
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  target_link_libraries(zentrova-privileged-helper PRIVATE c gcc)
+endfunction()
+
 function(zentrova_profile name legacy program)
+  zentrova_privileged_helper()
   zentrova_profile_sources(platform_sources ${name} platform/foundation platform/quartzcore
     platform/system platform/render platform/uikit)
+  list(FILTER platform_sources EXCLUDE REGEX "/platform/system/helper/")
   add_library(zplatform_${name} STATIC ${platform_sources})
-  # Position-independent throughout: the app is linked into a module that the program loads.
-  set_target_properties(zplatform_${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  set(helper_file ${CMAKE_BINARY_DIR}/bin/zentrova-privileged-helper)
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/platform/system/PrivilegedHelperImage.cpp
+    TARGET_DIRECTORY zplatform_${name} PROPERTIES
+    COMPILE_DEFINITIONS ZENTROVA_PRIVILEGED_HELPER_FILE="${helper_file}" OBJECT_DEPENDS ${helper_file})
+  add_dependencies(zplatform_${name} zentrova-privileged-helper)
   target_include_directories(zplatform_${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_compile_definitions(zplatform_${name} PUBLIC ZENTROVA_LEGACY=${legacy}
     ZENTROVA_BUNDLE_IDENTIFIER="${ZENTROVA_BUNDLE_IDENTIFIER}")
@@ -49,9 +70,7 @@ function(zentrova_profile name legacy program)
     PkgConfig::FONTCONFIG PkgConfig::PLIST PkgConfig::GIF PkgConfig::PNG)
 
   zentrova_profile_sources(host_sources ${name} platform/host)
-  list(FILTER host_sources EXCLUDE REGEX "/platform/host/launcher/")
   add_library(zhost_${name} STATIC ${host_sources})
-  set_target_properties(zhost_${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
   target_link_libraries(zhost_${name} PUBLIC zplatform_${name} PkgConfig::SDL2
     nlohmann_json::nlohmann_json)
 
@@ -60,36 +79,16 @@ function(zentrova_profile name legacy program)
   zentrova_profile_sources(app_sources ${name} app power prefs screens)
   list(FILTER app_sources EXCLUDE REGEX "/app/main\\.cpp$")
   add_library(zapp_${name} OBJECT ${app_sources})
-  set_target_properties(zapp_${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
   target_link_libraries(zapp_${name} PUBLIC zhost_${name})
   target_compile_definitions(zapp_${name} PUBLIC ZENTROVA_DONATION_HOST="${ZENTROVA_DONATION_HOST}"
     ZENTROVA_DONATION_BUTTON_ID="${ZENTROVA_DONATION_BUTTON_ID}")
 
-  # The program is a launcher that links SDL alone and shows the window of a windowed run before
-  # it loads the app, a module beside it in the bundle (<program>.so) that holds app/main.cpp's
-  # main, renamed, and everything it needs (platform/host/launcher/ModuleEntry.h). Both are linked
-  # straight into the bundle folder, build/bin/<program>.app/, and the staging step puts beside
-  # them what a run needs; build/bin/<program> points at the program.
+  # The program is one executable, linked straight into its bundle folder, build/bin/<program>.app/;
+  # the staging step puts beside it what a run needs, and build/bin/<program> points at it.
   set(bundle ${CMAKE_BINARY_DIR}/bin/${program}.app)
-  set(module ${program}-module)
-  add_library(${module} MODULE ${CMAKE_SOURCE_DIR}/app/main.cpp
-    ${CMAKE_SOURCE_DIR}/platform/host/launcher/ModuleEntry.cpp)
-  target_link_libraries(${module} PRIVATE zapp_${name})
-  set_source_files_properties(${CMAKE_SOURCE_DIR}/app/main.cpp TARGET_DIRECTORY ${module}
-    PROPERTIES COMPILE_DEFINITIONS main=zentrovaApplicationMain)
-  set_target_properties(${module} PROPERTIES PREFIX "" OUTPUT_NAME ${program} SUFFIX .so
-    LIBRARY_OUTPUT_DIRECTORY ${bundle})
-
-  add_executable(${program} ${CMAKE_SOURCE_DIR}/platform/host/launcher/Launcher.cpp
-    ${CMAKE_SOURCE_DIR}/platform/host/HostOptions.cpp ${CMAKE_SOURCE_DIR}/platform/host/DeviceProfile.cpp
-    ${CMAKE_SOURCE_DIR}/platform/host/MessageText.cpp ${CMAKE_SOURCE_DIR}/platform/host/WindowGeometry.cpp
-    ${CMAKE_SOURCE_DIR}/platform/host/HostWindow.cpp ${CMAKE_SOURCE_DIR}/platform/system/Privilege.cpp)
-  target_include_directories(${program} PRIVATE ${CMAKE_SOURCE_DIR})
-  target_compile_definitions(${program} PRIVATE ZENTROVA_LEGACY=${legacy} ZENTROVA_MODULE_NAME="${program}.so")
-  target_link_libraries(${program} PRIVATE PkgConfig::SDL2 ${CMAKE_DL_LIBS})
+  add_executable(${program} ${CMAKE_SOURCE_DIR}/app/main.cpp)
+  target_link_libraries(${program} PRIVATE zapp_${name})
   set_target_properties(${program} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${bundle})
-  # Building the program builds the app it loads.
-  add_dependencies(${program} ${module})
 
   # The bundle's Info.plist: the main program declares its lowest system release, the legacy one none.
   set(ZENTROVA_EXECUTABLE ${program})

@@ -5,8 +5,7 @@
 #
 # PACKAGE is zentrova or zentrova-legacy (packaging/debian/control), ARCH a Debian architecture.
 # The bundle is staged by cmake/StageBundle.cmake into /Applications/Zentrova.app of a package
-# tree, the program and the app module beside it (PROGRAM.so) are stripped with the target's
-# binutils, the dependencies are the ones dpkg-shlibdeps finds for the target's multiarch
+# tree, the program is stripped with the target's binutils, the dependencies are the ones dpkg-shlibdeps finds for the target's multiarch
 # libraries, and dpkg-deb writes OUTDIR/PACKAGE_VERSION_ARCH.deb.
 set -euo pipefail
 
@@ -18,7 +17,7 @@ package=$1 arch=$2 program=$3 info_plist=$4 outdir=$5
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 packaging=$source_dir/packaging
 
-for file in "$program" "$program.so" "$info_plist"; do
+for file in "$program" "$info_plist"; do
   [ -f "$file" ] || { echo "build-deb: $file does not exist" >&2; exit 1; }
 done
 # The build may point at the program through a link; the package gets the program itself.
@@ -41,13 +40,12 @@ cmake -DPROGRAM="$program" -DINFO_PLIST="$info_plist" -DSOURCE_DIR="$source_dir"
       -DBUNDLE="$bundle" -P "$source_dir/cmake/StageBundle.cmake"
 program_name=$(basename "$program")
 installed=$bundle/$program_name
-module=$installed.so
 chmod 0755 "$installed"
-chmod 0644 "$module" "$bundle"/Info.plist "$bundle"/CHANGELOG.txt "$bundle"/fonts.conf
+chmod 0644 "$bundle"/Info.plist "$bundle"/CHANGELOG.txt "$bundle"/fonts.conf
 
 # Stripped as Debian's own packages are: no debugging sections, no symbols beyond the dynamic ones.
 triplet=$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_TYPE 2>/dev/null)
-"$triplet-strip" --remove-section=.comment --remove-section=.note --strip-unneeded "$installed" "$module"
+"$triplet-strip" --remove-section=.comment --remove-section=.note --strip-unneeded "$installed"
 
 install -d "$tree/usr/bin" "$tree/usr/share/doc/$package" "$tree/usr/share/man/man1"
 sed "s|@PROGRAM@|$program_name|" "$packaging/zentrova.in" > "$tree/usr/bin/zentrova"
@@ -58,9 +56,8 @@ gzip -9n < "$packaging/debian/changelog" > "$tree/usr/share/doc/$package/changel
 install -D -m 0644 "$packaging/lintian-overrides" "$tree/usr/share/lintian/overrides/$package"
 chmod 0644 "$tree/usr/share/man/man1/zentrova.1.gz" "$tree/usr/share/doc/$package/"*
 
-# The shared libraries the program and its module link (the module the drawing stack), and which
-# package of ARCH provides each, with the lowest versions their symbols files require.
-(cd "$work" && DEB_HOST_ARCH=$arch dpkg-shlibdeps -Tdebian/substvars -e"$installed" -e"$module")
+# The shared libraries the program links, and which package of ARCH provides each, with the lowest versions their symbols files require.
+(cd "$work" && DEB_HOST_ARCH=$arch dpkg-shlibdeps -Tdebian/substvars -e"$installed")
 (cd "$work" && DEB_HOST_ARCH=$arch dpkg-gencontrol -p"$package" -P"$tree" \
    -Tdebian/substvars -fdebian/files)
 

@@ -37,8 +37,16 @@ SDL_Window* openHostWindow(const HostOptions& options, const std::string& title,
     }
     CGSize device { CGFloat(options.device.width), CGFloat(options.device.height) };
     auto opening = windowOpeningFor(device, options.device.scale, usableDisplayArea(), options.forcedScale);
+    // Made for the OpenGL renderer the host asks for first: a window without the flag would be
+    // destroyed and made again (and mapped a second time) when that renderer is created. Where
+    // OpenGL cannot be had, the window is made without it for the software renderer.
+    constexpr Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
     SDL_Window* window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-        opening.width, opening.height, SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE);
+        opening.width, opening.height, flags | SDL_WINDOW_OPENGL);
+    if (!window) {
+        window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+            opening.width, opening.height, flags);
+    }
     if (!window) {
         reason = std::string("no window: ") + SDL_GetError();
         SDL_Quit();

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -27,26 +28,33 @@ double secondsNow()
     return double(SDL_GetPerformanceCounter()) / double(SDL_GetPerformanceFrequency());
 }
 
-// The window the launcher opened before the app was loaded, waiting for the host to take it.
-SDL_Window* sOpenedWindow = nullptr;
+// The index of the render driver called NAME, or -1.
+int renderDriverNamed(const char* name)
+{
+    for (int index = 0; index < SDL_GetNumRenderDrivers(); ++index) {
+        SDL_RendererInfo info {};
+        if (SDL_GetRenderDriverInfo(index, &info) == 0 && info.name && std::string_view(info.name) == name)
+            return index;
+    }
+    return -1;
+}
 
 } // namespace
 
-void SDLHost::adoptOpenedWindow(SDL_Window* window)
-{
-    sOpenedWindow = window;
-}
-
 std::unique_ptr<SDLHost> SDLHost::open(const HostOptions& options, const std::string& title, std::string& reason)
 {
-    SDL_Window* window = std::exchange(sOpenedWindow, nullptr);
-    if (!window)
-        window = openHostWindow(options, title, reason);
+    SDL_Window* window = openHostWindow(options, title, reason);
     if (!window)
         return nullptr;
     auto host = std::unique_ptr<SDLHost>(new SDLHost(options));
     host->_window = window;
-    host->_renderer = SDL_CreateRenderer(host->_window, -1, SDL_RENDERER_PRESENTVSYNC);
+    // The renderer the window was made for, so that SDL keeps the window it has; any other
+    // hardware renderer would make it again.
+    if (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) {
+        int opengl = renderDriverNamed("opengl");
+        if (opengl >= 0)
+            host->_renderer = SDL_CreateRenderer(window, opengl, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    }
     if (!host->_renderer)
         host->_renderer = SDL_CreateRenderer(host->_window, -1, SDL_RENDERER_SOFTWARE);
     if (!host->_renderer) {

@@ -28,9 +28,6 @@ class SDLHost {
 public:
     // Opens the window, or explains in `reason` why there is none (no display, say).
     static std::unique_ptr<SDLHost> open(const HostOptions& options, const std::string& title, std::string& reason);
-    // The next open() takes this window, already opened by openHostWindow() for the same options,
-    // instead of opening one: the launcher shows the window before the app is loaded.
-    static void adoptOpenedWindow(SDL_Window* window);
     ~SDLHost();
     SDLHost(const SDLHost&) = delete;
     SDLHost& operator=(const SDLHost&) = delete;

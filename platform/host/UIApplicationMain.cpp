@@ -6,7 +6,7 @@
 #include "platform/host/HostedApplication.h"
 #include "platform/host/SDLHost.h"
 #include "platform/host/SessionRecorder.h"
-#include "platform/system/Privilege.h"
+#include "platform/system/PrivilegeSeparation.h"
 #include "platform/system/System.h"
 
 #include <ctime>
@@ -38,13 +38,14 @@ std::string replayOptions(const HostOptions& options)
 
 int UIApplicationMain(int argc, char** argv, const char* principalClassName, const char* delegateClassName)
 {
-    // Before anything is read or written: everything the program opens, it opens as its user.
-    if (!actAsRealUser()) {
-        std::cerr << "cannot give up the raised privilege this program was started with\n";
-        return 1;
-    }
     std::vector<std::string> arguments(argv, argv + argc);
     std::string program = hostProgramName(arguments);
+    // The program gives up raised privilege before any library starts (separatePrivilege); a
+    // process that still holds it here was started some other way and must not go on.
+    if (holdsRaisedPrivilege()) {
+        std::cerr << program << ": started with raised privilege that was not given up\n";
+        return 1;
+    }
     auto parsed = parseHostOptions(arguments);
     if (!parsed.options) {
         std::cerr << program << ": " << parsed.error << '\n' << hostUsage(program);

@@ -1,12 +1,15 @@
 #include "platform/system/System.h"
 
-#include <algorithm>
-#include <array>
+#include "platform/system/CarriedEnvironment.h"
+#include "platform/system/PrivilegeSeparation.h"
+#include "platform/system/PrivilegedHelperProtocol.h"
+
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <optional>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <array>
 #include <string_view>
 #include <sys/auxv.h>
 #include <sys/stat.h>
@@ -18,73 +21,7 @@ extern char** environ;
 
 namespace {
 
-constexpr std::string_view kSafePath = "/usr/sbin:/usr/bin:/sbin:/bin";
 constexpr const char* kURLOpener = "xdg-open";
-
-// A child with raised privilege gets only these variables from this process, each once and only
-// with a value that cannot steer it: whoever started the process chose every one of them. The
-// rest (IFS, ENV, LD_*, TZ, BROWSER, XDG_*, PERL5LIB, exported functions, ...) is dropped.
-enum class ValueKind { Folder, Locale, Terminal, UserName };
-struct CarriedVariable {
-    std::string_view name;
-    ValueKind kind;
-};
-constexpr std::array<CarriedVariable, 5> kCarriedNames {
-    CarriedVariable { "HOME", ValueKind::Folder },
-    CarriedVariable { "LANG", ValueKind::Locale },
-    CarriedVariable { "TERM", ValueKind::Terminal },
-    CarriedVariable { "USER", ValueKind::UserName },
-    CarriedVariable { "LOGNAME", ValueKind::UserName },
-};
-constexpr std::string_view kLocalePrefix = "LC_";
-
-bool isAlphanumeric(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
-bool onlyCharacters(std::string_view value, std::string_view extra)
-{
-    for (char c : value) {
-        if (!isAlphanumeric(c) && extra.find(c) == std::string_view::npos)
-            return false;
-    }
-    return true;
-}
-
-bool isSaneValue(ValueKind kind, std::string_view value)
-{
-    switch (kind) {
-    case ValueKind::Folder:
-        // An absolute path of printable characters that does not climb out with "..".
-        if (!value.starts_with('/') || value.size() > 4096 || value.find("/..") != std::string_view::npos)
-            return false;
-        for (char c : value) {
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-                return false;
-        }
-        return true;
-    case ValueKind::Locale:
-        // A locale name ("de_DE.UTF-8", "C", "sr_RS@latin"); a slash would name a file of the caller's.
-        return !value.empty() && value.size() <= 64 && onlyCharacters(value, "._-@");
-    case ValueKind::Terminal:
-        return !value.empty() && value.size() <= 64 && onlyCharacters(value, "._+-");
-    case ValueKind::UserName:
-        return !value.empty() && value.size() <= 32 && !value.starts_with('-') && onlyCharacters(value, "._-");
-    }
-    return false;
-}
-
-std::optional<ValueKind> carriedKind(std::string_view name)
-{
-    for (auto& carried : kCarriedNames) {
-        if (carried.name == name)
-            return carried.kind;
-    }
-    if (name.starts_with(kLocalePrefix) && name.size() > kLocalePrefix.size() && onlyCharacters(name, "_"))
-        return ValueKind::Locale;
-    return std::nullopt;
-}
 
 // The argument and environment arrays that posix_spawn takes point into these strings, so the
 // strings must outlive the call.
@@ -155,17 +92,6 @@ void reapInBackground(pid_t pid)
     }
 }
 
-// Whether the effective or saved IDs differ from the real ones: a set-user-ID start, also after
-// actAsRealUser has lowered the effective IDs and root is left in the saved ones only.
-bool holdsOtherIdentity()
-{
-    uid_t realUser, effectiveUser, savedUser;
-    gid_t realGroup, effectiveGroup, savedGroup;
-    if (getresuid(&realUser, &effectiveUser, &savedUser) != 0 || getresgid(&realGroup, &effectiveGroup, &savedGroup) != 0)
-        return true;
-    return realUser != effectiveUser || realUser != savedUser || realGroup != effectiveGroup || realGroup != savedGroup;
-}
-
 bool containsNul(const std::string& text)
 {
     return text.find('\0') != std::string::npos;
@@ -173,40 +99,50 @@ bool containsNul(const std::string& text)
 
 } // namespace
 
-RealSystem::RealSystem(std::string shellPath)
+RealSystem::RealSystem(std::string shellPath, int privilegedHelper)
     : _shellPath(std::move(shellPath))
-    , _startedPrivileged(getauxval(AT_SECURE) || holdsOtherIdentity())
+    , _privilegedHelper(privilegedHelper)
+    , _startedPrivileged(getauxval(AT_SECURE) || holdsRaisedPrivilege() || privilegedHelper >= 0)
 {
 }
 
+// With a privileged helper, this process has given up root for good and cannot change its
+// identity: the change is the helper's, and it makes it for the command lines it performs.
 int RealSystem::setuid(uid_t uid)
 {
-    uid_t realBefore = ::getuid();
-    // A set-user-ID program runs as its user (actAsRealUser) with root kept in the saved ID; the
-    // identity change takes root back first, so that setuid(0) then sets all three IDs.
-    if (::geteuid() != uid)
-        ::seteuid(uid);
-    int result = ::setuid(uid);
-    if (!result && !uid && realBefore)
-        _raisedByCall = true;
-    return result;
+    if (_privilegedHelper >= 0) {
+        _identityForHelper = _identityForHelper || uid == 0;
+        return 0;
+    }
+    return ::setuid(uid);
 }
 
 int RealSystem::setgid(gid_t gid)
 {
-    gid_t realBefore = ::getgid();
-    int result = ::setgid(gid);
-    if (result != 0 && errno == EPERM) {
-        // Changing the group needs root as the effective user, for the moment of the call only.
-        uid_t effective = ::geteuid();
-        if (::seteuid(0) == 0) {
-            result = ::setgid(gid);
-            ::seteuid(effective);
-        }
+    if (_privilegedHelper >= 0) {
+        _identityForHelper = _identityForHelper || gid == 0;
+        return 0;
     }
-    if (!result && !gid && realBefore)
-        _raisedByCall = true;
-    return result;
+    return ::setgid(gid);
+}
+
+int RealSystem::askPrivilegedHelper(const privileged_helper::Command& command)
+{
+    auto request = command.request;
+    ssize_t sent;
+    do
+        sent = send(_privilegedHelper, &request, sizeof request, MSG_NOSIGNAL);
+    while (sent < 0 && errno == EINTR);
+    if (sent != ssize_t(sizeof request))
+        return -1;
+    privileged_helper::Reply reply {};
+    ssize_t received;
+    do
+        received = recv(_privilegedHelper, &reply, sizeof reply, 0);
+    while (received < 0 && errno == EINTR);
+    if (received != ssize_t(sizeof reply) || reply.outcome != privileged_helper::Outcome::Performed)
+        return -1;
+    return reply.status;
 }
 
 int RealSystem::system(const std::string& line)
@@ -214,6 +150,12 @@ int RealSystem::system(const std::string& line)
     // A line cut short at a NUL byte would be a different command from the one asked for.
     if (containsNul(line))
         return -1;
+    // The two lines that need identity 0 are the helper's to run, once the identity was asked for;
+    // every other line runs here, as the user.
+    if (_privilegedHelper >= 0 && _identityForHelper) {
+        if (auto* command = privileged_helper::commandForLine(line.c_str()))
+            return askPrivilegedHelper(*command);
+    }
 
     std::vector<std::string> arguments { _shellPath, "-c", line };
     auto argv = pointerArray(arguments);
@@ -245,7 +187,7 @@ int RealSystem::openURL(const std::string& url)
     if (hasRaisedPrivilege()) {
         // posix_spawnp would search the PATH of this process, which whoever started it chose;
         // the opener is looked up on the same safe PATH that the child gets.
-        auto program = findExecutable(kURLOpener, std::string(kSafePath));
+        auto program = findExecutable(kURLOpener, std::string(carried_environment::kSafePath));
         if (program.empty())
             return -1;
         auto clean = cleanEnvironment(environ);
@@ -261,25 +203,9 @@ int RealSystem::openURL(const std::string& url)
 
 std::vector<std::string> RealSystem::cleanEnvironment(char* const* environment)
 {
-    std::vector<std::string> clean { "PATH=" + std::string(kSafePath) };
-    if (!environment)
-        return clean;
-    std::vector<std::string_view> carried;
-    for (auto entry = environment; *entry; ++entry) {
-        std::string_view variable(*entry);
-        auto equals = variable.find('=');
-        if (equals == std::string_view::npos || !equals)
-            continue;
-        auto name = variable.substr(0, equals);
-        auto kind = carriedKind(name);
-        // The first of two entries with one name is the one getenv finds; a second is dropped.
-        if (!kind || std::find(carried.begin(), carried.end(), name) != carried.end())
-            continue;
-        carried.push_back(name);
-        if (isSaneValue(*kind, variable.substr(equals + 1)))
-            clean.emplace_back(variable);
-    }
-    return clean;
+    std::array<const char*, carried_environment::kMaximumEntries + 1> selected {};
+    size_t count = carried_environment::select(environment, selected);
+    return { selected.begin(), selected.begin() + std::ptrdiff_t(count) };
 }
 
 std::string RealSystem::findExecutable(const std::string& name, const std::string& searchPath)

@@ -1,11 +1,17 @@
 #pragma once
 
+#include "platform/system/PrivilegeSeparation.h"
+
 #include <sys/types.h>
 
 #include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
+
+namespace privileged_helper {
+struct Command;
+}
 
 // The one seam through which the app reaches the operating system: identity changes, shell
 // command lines and opening URLs. The host installs the real implementation or the dry-run
@@ -34,9 +40,14 @@ public:
 // user who started it, the child gets a clean environment. system() returns the shell's wait status
 // as system(3) does, or -1 when the shell could not be started. A line or URL holding a NUL byte is
 // refused with -1, since it could only be passed on cut short.
+//
+// Started set-user-ID, the process has handed root to its privileged helper (PrivilegeSeparation.h)
+// and keeps the helper's socket: setuid(0) and setgid(0) then change nothing here but ask that the
+// two lines which need identity 0 ("kill 1" and "halt") be run by the helper, as root with the clean
+// environment; every other line still runs here, as the user.
 class RealSystem final : public System {
 public:
-    explicit RealSystem(std::string shellPath = "/bin/sh");
+    explicit RealSystem(std::string shellPath = "/bin/sh", int privilegedHelper = privilegedHelperSocket());
 
     int setuid(uid_t uid) override;
     int setgid(gid_t gid) override;
@@ -47,14 +58,11 @@ public:
     // looked up on the clean environment's PATH rather than on this process's.
     int openURL(const std::string& url) override;
 
-    // Whether children get the clean environment: the process started set-user-ID or set-group-ID
-    // (also once its effective IDs are lowered and root is left in the saved ones),
-    // or it raised its identity with setuid(0) or setgid(0) from a real id that was not 0.
-    bool hasRaisedPrivilege() const { return _startedPrivileged || _raisedByCall; }
+    // Whether children get the clean environment: the process was started set-user-ID,
+    // set-group-ID or with file capabilities (also once it has given them up), or holds a helper.
+    bool hasRaisedPrivilege() const { return _startedPrivileged; }
 
-    // The environment handed to children when privilege was raised: a fixed safe PATH, and HOME,
-    // LANG, LC_*, TERM, USER and LOGNAME carried over when their values are plain (an absolute
-    // folder, a locale name, a terminal name, a user name). Nothing else is carried over.
+    // The environment handed to children when privilege was raised (CarriedEnvironment.h).
     static std::vector<std::string> cleanEnvironment(char* const* environment);
 
     // The first regular, executable file called NAME in the directories of SEARCHPATH (separated by
@@ -66,9 +74,12 @@ public:
     void setStartedPrivilegedForTesting(bool value) { _startedPrivileged = value; }
 
 private:
+    int askPrivilegedHelper(const privileged_helper::Command& command);
+
     std::string _shellPath;
+    int _privilegedHelper = -1;
+    bool _identityForHelper = false;
     bool _startedPrivileged = false;
-    bool _raisedByCall = false;
 };
 
 // Prints each call, one a line (setuid(0), setgid(0), system("kill 1"), openURL("https://...")),

@@ -1,6 +1,7 @@
 #include "power/PowerAction.h"
 #include "power/PowerPolicy.h"
 
+#include "platform/system/PrivilegedHelperProtocol.h"
 #include "platform/system/System.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +93,23 @@ TEST(PowerAction, ExecutionSequences)
         executePowerAction(*powerActionWithTag(expected.tag), system);
         EXPECT_EQ(system.calls(), expected.sequence);
     }
+}
+
+// The privileged helper keeps its own copy of the lines it runs as root; they must be the
+// catalogue's lines of the two actions that take the root identity, and only those.
+TEST(PowerAction, ThePrivilegedHelperRunsExactlyTheRootActionsLines)
+{
+    std::vector<std::pair<NSInteger, std::string>> rootLines;
+    for (auto& action : powerActions()) {
+        if (action.rootIdentity == RootIdentity::TakeRoot) {
+            for (auto line : action.commands)
+                rootLines.emplace_back(action.tag, line);
+        }
+    }
+    std::vector<std::pair<NSInteger, std::string>> helperLines;
+    for (auto& command : privileged_helper::kCommands)
+        helperLines.emplace_back(NSInteger(command.request), command.line);
+    EXPECT_EQ(helperLines, rootLines);
 }
 
 TEST(PowerPolicy, PressWithAlertsOffExecutesAtOnce)

@@ -1,5 +1,7 @@
 #include "platform/system/System.h"
 
+#include "platform/system/PrivilegedHelperProtocol.h"
+
 #include "power/PowerAction.h"
 #include "tests/support/ScopedEnvironmentVariable.h"
 #include "tests/support/ScriptDir.h"
@@ -8,7 +10,9 @@
 #include <csignal>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using testing::ElementsAre;
@@ -75,6 +79,46 @@ volatile sig_atomic_t interruptions = 0;
 void countInterruption(int)
 {
     interruptions = interruptions + 1;
+}
+
+// The app's side of a set-user-ID start: a socket to the helper, played here by a thread that
+// answers every request it hears.
+TEST_F(RealSystemWithFakeShell, WithAHelperOnlyTheTwoRootLinesGoToItAndOnlyAfterTheIdentityChange)
+{
+    using namespace privileged_helper;
+    int ends[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends), 0);
+    std::vector<uint32_t> requests;
+    std::thread helper([&] {
+        uint32_t request = 0;
+        while (recv(ends[1], &request, sizeof request, 0) == ssize_t(sizeof request)) {
+            requests.push_back(request);
+            Reply reply { Outcome::Performed, int32_t(request * 256) };
+            send(ends[1], &reply, sizeof reply, MSG_NOSIGNAL);
+        }
+    });
+    RealSystem separated(shell.path().string(), ends[0]);
+
+    // A root line without the identity change asked for first is the user's own.
+    separated.system("kill 1");
+    std::vector<std::string> expected { "kill 1" };
+    for (auto& action : powerActions()) {
+        executePowerAction(action, separated);
+        if (action.rootIdentity == RootIdentity::Keep)
+            expected.insert(expected.end(), action.commands.begin(), action.commands.end());
+    }
+    // The helper's answer is the shell's status, passed on.
+    EXPECT_EQ(separated.system("halt"), 2 * 256);
+    shutdown(ends[0], SHUT_RDWR);
+    helper.join();
+    close(ends[0]);
+    close(ends[1]);
+
+    EXPECT_THAT(requests, ElementsAre(1u, 2u, 2u));
+    EXPECT_EQ(shell.runs(), asShellRuns(expected));
+    // With the helper gone, a root line fails and runs nowhere.
+    EXPECT_EQ(separated.system("kill 1"), -1);
+    EXPECT_EQ(shell.runs(), asShellRuns(expected));
 }
 
 TEST(RealSystemWaiting, ASignalDuringTheWaitDoesNotCutItShort)
