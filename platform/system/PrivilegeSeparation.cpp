@@ -26,25 +26,31 @@ namespace {
 
 int sHelperSocket = -1;
 
-void say(int descriptor, const char* text)
+bool writeAll(int descriptor, const void* data, size_t length)
 {
-    size_t length = std::strlen(text);
+    auto* bytes = static_cast<const unsigned char*>(data);
     while (length > 0) {
-        ssize_t written = write(descriptor, text, length);
+        ssize_t written = write(descriptor, bytes, length);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            return;
-        text += written;
+            return false;
+        bytes += written;
         length -= size_t(written);
     }
+    return true;
 }
 
-[[noreturn]] void stop(const char* program, const char* step, int error)
+void say(int descriptor, const char* text)
+{
+    writeAll(descriptor, text, std::strlen(text));
+}
+
+[[noreturn]] void stop(const char* program, const char* what, const char* step, int error)
 {
     const char* slash = program ? std::strrchr(program, '/') : nullptr;
     say(STDERR_FILENO, slash ? slash + 1 : (program ? program : "Zentrova"));
-    say(STDERR_FILENO, ": cannot give up the raised privilege it was started with: ");
+    say(STDERR_FILENO, what);
     say(STDERR_FILENO, step);
     if (error) {
         say(STDERR_FILENO, ": ");
@@ -70,20 +76,6 @@ bool holdsAnyCapability()
             return true;
     }
     return false;
-}
-
-bool writeAll(int descriptor, const unsigned char* bytes, size_t length)
-{
-    while (length > 0) {
-        ssize_t written = write(descriptor, bytes, length);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes += written;
-        length -= size_t(written);
-    }
-    return true;
 }
 
 // In the child that becomes the helper; returns only when it could not.
@@ -184,7 +176,7 @@ int startPrivilegedHelper(char** environment, const char*& failure, pid_t* helpe
         length = recv(ends[0], &ready, sizeof ready, 0);
     while (length < 0 && errno == EINTR);
     if (length != ssize_t(sizeof ready) || ready.outcome != privileged_helper::Outcome::Ready) {
-        failure = "the privileged helper did not start";
+        failure = "it ended before it was ready";
         errno = 0;
         close(ends[0]);
         waitpid(helper, nullptr, 0);
@@ -252,9 +244,9 @@ void separatePrivilege(int argc, char** argv, char** environment)
         const char* failure = nullptr;
         int helper = startPrivilegedHelper(environment, failure);
         if (helper < 0)
-            stop(program, failure, errno);
+            stop(program, ": cannot start its privileged helper: ", failure, errno);
         sHelperSocket = helper;
     }
     if (const char* failure = dropRaisedPrivilege())
-        stop(program, failure, errno);
+        stop(program, ": cannot give up the raised privilege it was started with: ", failure, errno);
 }

@@ -29,12 +29,19 @@ extern char** environ;
 
 namespace {
 
+// The null-terminated array of pointers that exec takes, into STRINGS.
+std::vector<char*> pointersTo(std::vector<std::string>& strings)
+{
+    std::vector<char*> pointers;
+    for (auto& string : strings)
+        pointers.push_back(string.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 int runTool(std::vector<std::string> arguments)
 {
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    auto argv = pointersTo(arguments);
     // The tool's chatter goes nowhere; its status says what happened.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -141,10 +148,7 @@ protected:
         auto outPath = dir.path() / "out.txt", errPath = dir.path() / "err.txt";
         int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        std::vector<char*> argv;
-        for (auto& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
+        auto argv = pointersTo(arguments);
         auto environment = hostileEnvironment();
         pid_t pid = fork();
         if (pid == 0) {
@@ -176,10 +180,7 @@ protected:
     // In a forked child: takes the throwaway user's identity (unless asRoot) and starts ARGV.
     [[noreturn]] void becomeTheUserAndStart(std::vector<char*>& argv, std::vector<std::string>& environment, bool asRoot)
     {
-        std::vector<char*> envp;
-        for (auto& variable : environment)
-            envp.push_back(variable.data());
-        envp.push_back(nullptr);
+        auto envp = pointersTo(environment);
         if (!asRoot && (setgroups(0, nullptr) != 0 || setgid(user.gid()) != 0 || setuid(user.uid()) != 0))
             _exit(125);
         execve(argv[0], argv.data(), envp.data());
@@ -375,10 +376,7 @@ TEST_F(RaisedPrivilege, NothingThatDrawsHoldsRootAndTheHelperDiesWithTheApp)
     // The helper becomes this process's child when the app dies, so that its end can be waited for.
     ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
     std::vector<std::string> arguments { program.string(), "--headless", "--root", deviceRoot.string() };
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    auto argv = pointersTo(arguments);
     auto environment = hostileEnvironment();
     int input[2], output[2];
     ASSERT_EQ(pipe2(input, O_CLOEXEC), 0);
@@ -492,10 +490,7 @@ TEST_F(RaisedPrivilege, AUserLibraryTheWindowLoadsCannotTakeRoot)
         SCOPED_TRACE(way.name);
         fs::remove(report);
         std::vector<std::string> arguments { program.string(), "--dry-run", "--root", deviceRoot.string() };
-        std::vector<char*> argv;
-        for (auto& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
+        auto argv = pointersTo(arguments);
         auto environment = hostileEnvironment();
         environment.push_back("DISPLAY=" + display.name());
         environment.push_back("ZENTROVA_TEST_REPORT=" + report.string());
