@@ -4,14 +4,14 @@
 #include "platform/system/PrivilegeSeparation.h"
 #include "platform/system/PrivilegedHelperProtocol.h"
 
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/socket.h>
-#include <array>
 #include <string_view>
 #include <sys/auxv.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
