@@ -15,7 +15,7 @@ namespace {
 // A writer holds the lock for one write, a few milliseconds. One that holds it for seconds is
 // stuck, and waiting on it would freeze the app: the save fails instead, and is tried again.
 constexpr auto kLockWait = std::chrono::seconds(3);
-constexpr auto kLongestPause = std::chrono::milliseconds(20);
+constexpr auto kLongestPause = std::chrono::milliseconds(2);
 
 class RealFileCalls final : public FileCalls {
 public:
@@ -68,7 +68,7 @@ public:
     int lockExclusive(int fd) override
     {
         auto deadline = std::chrono::steady_clock::now() + kLockWait;
-        std::chrono::steady_clock::duration pause = std::chrono::milliseconds(1);
+        std::chrono::steady_clock::duration pause = std::chrono::microseconds(100);
         for (;;) {
             if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
                 return 0;
