@@ -348,12 +348,17 @@ void NSUserDefaults::readFile()
         _notAFileReason = "it cannot be followed: " + errorText();
         return;
     }
-    _fileIdentity = FileIdentity::of(info);
-    if (!S_ISREG(info.st_mode)) {
+    // Taken from the stat of the path, then from the open file, which may have replaced it since.
+    auto isRegularFile = [this](const struct stat& info) {
+        _fileIdentity = FileIdentity::of(info);
+        if (S_ISREG(info.st_mode))
+            return true;
         _found = Found::NotAFile;
         _notAFileReason = describeNonFile(info.st_mode);
+        return false;
+    };
+    if (!isRegularFile(info))
         return;
-    }
     _found = Found::UnreadableFile;
     if (static_cast<uint64_t>(info.st_size) > kMaximumFileBytes)
         return;
@@ -364,14 +369,8 @@ void NSUserDefaults::readFile()
             _found = Found::Nothing;
         return;
     }
-    if (_calls->fstat(file.fd(), &info) != 0)
+    if (_calls->fstat(file.fd(), &info) != 0 || !isRegularFile(info))
         return;
-    _fileIdentity = FileIdentity::of(info);
-    if (!S_ISREG(info.st_mode)) {
-        _found = Found::NotAFile;
-        _notAFileReason = describeNonFile(info.st_mode);
-        return;
-    }
     std::string bytes;
     char buffer[16384];
     for (;;) {

@@ -27,15 +27,6 @@ std::string xmlOf(plist_t plist)
     return text;
 }
 
-std::vector<std::string> namesIn(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class NSUserDefaultsTest : public testing::Test {
 protected:
     void TearDown() override

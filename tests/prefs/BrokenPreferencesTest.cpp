@@ -6,11 +6,11 @@
 #include "tests/support/HostilePlists.h"
 #include "tests/support/PlistFiles.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -175,15 +175,6 @@ std::vector<BrokenFile> brokenFiles()
                 EXPECT_EQ(readFileBytes(setAside), "garbage");
             } },
     };
-}
-
-std::vector<std::string> namesIn(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 TEST(BrokenPreferences, TheAppStartsDarkKeepsTheBytesAndWritesAgain)
