@@ -486,15 +486,19 @@ std::optional<std::string> NSUserDefaults::save()
 {
     auto target = fileToReplace();
     auto folder = folderOf(target);
+    auto failedWithFolder = [&](const char* what) {
+        auto reason = errorText();
+        return what + printable(folder.string()) + ": " + reason;
+    };
     if (_calls->createFolders(folder) != 0)
-        return "cannot make the folder " + printable(folder.string()) + ": " + errorText();
+        return failedWithFolder("cannot make the folder ");
     // Every writer, in this process or another, locks the folder in which the new file is renamed
     // into place, and holds the lock from reading the file again to the rename: otherwise two
     // writers that read the same file each replace it with their own values, and one set is lost.
     // Readers need no lock, since a rename shows them either the whole old or the whole new file.
     Descriptor lockedFolder(*_calls, _calls->open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (lockedFolder.fd() < 0)
-        return "cannot open the folder " + printable(folder.string()) + ": " + errorText();
+        return failedWithFolder("cannot open the folder ");
     // Where the file system has no such locks, writing unlocked still beats not writing at all.
     if (_calls->lockExclusive(lockedFolder.fd()) != 0 && errno == EWOULDBLOCK)
         return "another program holds the lock on " + printable(folder.string()) + " and does not let go";
@@ -524,9 +528,10 @@ std::optional<std::string> NSUserDefaults::save()
         return "the values cannot be encoded";
     struct stat written { };
     auto temporary = writeTemporaryFile(folder, data, size, &written);
+    int error = errno;
     plist_to_bin_free(data);
     if (!temporary)
-        return errorText();
+        return errorText(error);
 
     if (_found == Found::LossyPreferences || _found == Found::Unparsable || _found == Found::UnreadableFile) {
         if (auto failure = setAsideFoundFile(target)) {
@@ -535,7 +540,7 @@ std::optional<std::string> NSUserDefaults::save()
         }
     }
     if (_calls->rename(*temporary, target) != 0) {
-        int error = errno;
+        error = errno;
         _calls->unlink(*temporary);
         return errorText(error);
     }
