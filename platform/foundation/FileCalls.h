@@ -19,6 +19,11 @@ public:
     virtual int fstat(int fd, struct stat* info) = 0;
     // Follows symbolic links, as stat(2) does.
     virtual int stat(const std::string& path, struct stat* info) = 0;
+    // Describes a symbolic link itself, as lstat(2) does.
+    virtual int lstat(const std::string& path, struct stat* info) = 0;
+    // The target of a symbolic link, as readlink(2) gives it: 0, or -1 with errno (EINVAL when the
+    // path is not a link).
+    virtual int readLink(const std::string& path, std::string& target) = 0;
     virtual int fsync(int fd) = 0;
     virtual int close(int fd) = 0;
     virtual int rename(const std::string& from, const std::string& to) = 0;
@@ -27,6 +32,10 @@ public:
     virtual int createFolders(const std::string& path) = 0;
     // The names in a folder, without "." and "..".
     virtual std::vector<std::string> list(const std::string& folder) = 0;
+    // Takes an exclusive advisory lock (flock(2)) on an open file or folder, which closing the
+    // descriptor releases. Waits a bounded while for another holder to let go: -1 with errno
+    // EWOULDBLOCK when it did not.
+    virtual int lockExclusive(int fd) = 0;
 
     static std::shared_ptr<FileCalls> real();
 };

@@ -5,9 +5,11 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/PropertyListLimits.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <plist/plist.h>
 #include <random>
@@ -32,81 +34,181 @@ std::shared_ptr<NSUserDefaults>& standardStore()
     return store;
 }
 
-enum class ReadResult { Read, Missing, Failed };
-
-ReadResult readWholeFile(FileCalls& calls, const std::filesystem::path& path, std::string& bytes, struct stat& info)
-{
-    // O_NONBLOCK: a pipe or a device put where the file should be must not hold up the launch.
-    int fd = calls.open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    if (calls.fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) > kMaximumFileBytes) {
-        calls.close(fd);
-        return ReadResult::Failed;
-    }
-    bytes.clear();
-    char buffer[16384];
-    for (;;) {
-        ssize_t count = calls.read(fd, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0) {
-            calls.close(fd);
-            return ReadResult::Failed;
-        }
-        if (!count)
-            break;
-        bytes.append(buffer, static_cast<size_t>(count));
-        // The file may have grown since fstat.
-        if (bytes.size() > kMaximumFileBytes) {
-            calls.close(fd);
-            return ReadResult::Failed;
-        }
-    }
-    calls.close(fd);
-    return ReadResult::Read;
-}
-
-bool looksLikeXML(std::string_view bytes)
+// The text of an XML property list as UTF-8 without a byte order mark, which is what libplist
+// reads: UTF-16 (with a byte order mark, or starting with "<" in either byte order) is converted
+// strictly. None when the UTF-16 is broken: an odd length or an unpaired surrogate.
+std::optional<std::string> xmlAsUTF8(std::string_view bytes)
 {
     if (bytes.starts_with("\xEF\xBB\xBF"))
-        bytes.remove_prefix(3);
-    auto first = bytes.find_first_not_of(" \t\r\n");
-    return first != std::string_view::npos && bytes[first] == '<';
+        return std::string(bytes.substr(3));
+    bool bigEndian;
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with(std::string_view("<\0", 2))) {
+        bigEndian = false;
+    } else if (bytes.starts_with("\xFE\xFF") || bytes.starts_with(std::string_view("\0<", 2))) {
+        bigEndian = true;
+    } else {
+        return std::string(bytes);
+    }
+    if (bytes[0] != '<' && bytes[1] != '<')
+        bytes.remove_prefix(2);
+    if (bytes.size() % 2)
+        return std::nullopt;
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (size_t i = 0; i < bytes.size(); i += 2) {
+        auto first = static_cast<unsigned char>(bytes[i]), second = static_cast<unsigned char>(bytes[i + 1]);
+        units.push_back(static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first));
+    }
+    for (size_t i = 0; i < units.size(); ++i) {
+        bool high = units[i] >= 0xD800 && units[i] <= 0xDBFF, low = units[i] >= 0xDC00 && units[i] <= 0xDFFF;
+        if (low || (high && (i + 1 == units.size() || units[i + 1] < 0xDC00 || units[i + 1] > 0xDFFF)))
+            return std::nullopt;
+        i += high;
+    }
+    return NSString(std::move(units)).utf8();
 }
 
-// The property list in BYTES when it is binary or XML and within the limits, else null.
-plist_t parsePropertyList(const std::string& bytes)
+bool looksLikeXML(std::string_view text)
+{
+    auto first = text.find_first_not_of(" \t\r\n");
+    return first != std::string_view::npos && text[first] == '<';
+}
+
+// The property list in BYTES when it is binary or XML and within the limits, else null. LOSSY says
+// whether libplist read some of its text changed: bytes that are not UTF-8 in an XML list, say.
+plist_t parsePropertyList(const std::string& bytes, bool& lossy)
 {
     plist_t parsed = nullptr;
     if (bytes.starts_with("bplist00")) {
-        if (binaryPropertyListIsWithinLimits(bytes))
+        if (binaryPropertyListIsWithinLimits(bytes)) {
             plist_from_bin(bytes.data(), static_cast<uint32_t>(bytes.size()), &parsed);
-    } else if (looksLikeXML(bytes)) {
-        if (xmlPropertyListIsWithinLimits(bytes))
-            plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &parsed);
+            lossy = !binaryPropertyListTextIsWellFormed(bytes);
+        }
+        return parsed;
+    }
+    auto text = xmlAsUTF8(bytes);
+    if (text && looksLikeXML(*text) && xmlPropertyListIsWithinLimits(*text)) {
+        plist_from_xml(text->data(), static_cast<uint32_t>(text->size()), &parsed);
+        lossy = !NSString::fromUTF8(*text) || text->find('\0') != std::string::npos;
     }
     return parsed;
 }
 
-// Whether libplist reads back what it writes for PLIST. A parsed file can hold what its writer
-// cannot represent (an "ASCII" string with bytes past 127, say), and a store that loaded such a file
-// would write one that no later start can read, losing every value in it.
-bool survivesRewrite(plist_t plist)
+std::string xmlOf(plist_t plist)
+{
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(plist, &xml, &length);
+    std::string text = xml ? std::string(xml, length) : std::string();
+    plist_to_xml_free(xml);
+    return text;
+}
+
+enum class Rewrite { Faithful, Lossy, Unreadable };
+
+// What a rewrite of PLIST would give. A parsed file can hold what libplist's writer cannot
+// represent: an "ASCII" string with bytes past 127 is written so that no later start can read it,
+// and text that is not UTF-8 comes back changed.
+Rewrite rewriteOf(plist_t plist)
 {
     char* data = nullptr;
     uint32_t size = 0;
     plist_to_bin(plist, &data, &size);
     if (!data)
-        return false;
+        return Rewrite::Unreadable;
     plist_t again = nullptr;
     plist_from_bin(data, size, &again);
     plist_to_bin_free(data);
-    bool readable = again && plist_get_node_type(again) == plist_get_node_type(plist);
-    if (again)
-        plist_free(again);
-    return readable;
+    if (!again)
+        return Rewrite::Unreadable;
+    auto result = plist_get_node_type(again) != plist_get_node_type(plist) ? Rewrite::Unreadable
+        : xmlOf(again) != xmlOf(plist)                                     ? Rewrite::Lossy
+                                                                           : Rewrite::Faithful;
+    plist_free(again);
+    return result;
 }
+
+// errno as a message reads it: "no space left on device".
+std::string errorText(int error)
+{
+    std::string text = std::strerror(error);
+    if (!text.empty())
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
+std::string errorText()
+{
+    return errorText(errno);
+}
+
+// TEXT for a line of a message: control characters, and bytes that are not UTF-8, are escaped so
+// that a hostile name can neither end the line nor drive the terminal.
+std::string printable(std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    bool utf8 = NSString::fromUTF8(text).has_value();
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        // C1 controls are U+0080 to U+009F: 0xC2 then 0x80 to 0x9F.
+        bool c1 = utf8 && byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        if (byte < 0x20 || byte == 0x7F || (!utf8 && byte >= 0x80) || c1) {
+            out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+            if (c1) {
+                byte = static_cast<unsigned char>(text[++i]);
+                out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+            }
+        } else {
+            out += static_cast<char>(byte);
+        }
+    }
+    return out;
+}
+
+// The program's name as the process knows it (Zentrova, ZentrovaLegacy), bounded for a message.
+std::string programName()
+{
+    constexpr size_t kLongest = 64;
+    std::string_view name = program_invocation_short_name;
+    return printable(name.substr(0, kLongest));
+}
+
+// What a path that is not a regular file names, for the message that refuses to save there.
+std::string describeNonFile(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "it names a folder";
+    if (S_ISFIFO(mode))
+        return "it names a pipe";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "it names a device";
+    if (S_ISSOCK(mode))
+        return "it names a socket";
+    return "it names no regular file";
+}
+
+// A descriptor of the file calls, closed when it goes.
+class Descriptor {
+public:
+    Descriptor(FileCalls& calls, int fd)
+        : _calls(calls)
+        , _fd(fd)
+    {
+    }
+    ~Descriptor()
+    {
+        if (_fd >= 0)
+            _calls.close(_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int fd() const { return _fd; }
+
+private:
+    FileCalls& _calls;
+    int _fd;
+};
 
 bool writeAll(FileCalls& calls, int fd, const char* data, size_t size)
 {
@@ -181,6 +283,12 @@ void NSUserDefaults::resetStandardUserDefaults()
     standardStore().reset();
 }
 
+void NSUserDefaults::saveStandardUserDefaultsBeforeExit()
+{
+    if (auto& store = standardStore(); store && !store->_unsaved.empty())
+        store->synchronize();
+}
+
 std::shared_ptr<NSUserDefaults> NSUserDefaults::create(std::filesystem::path file)
 {
     return create(std::move(file), FileCalls::real());
@@ -217,8 +325,9 @@ void NSUserDefaults::loadIfNeeded()
     }
     _loaded = true;
     _fileIdentity = { };
-    _fileWasUnreadable = false;
-    _unreadableBytes.reset();
+    _found = Found::Nothing;
+    _foundBytes.reset();
+    _notAFileReason.clear();
     _root.reset(plist_new_dict());
     readFile();
     // What this process set and has not written yet stays set over whatever the file now says.
@@ -228,31 +337,73 @@ void NSUserDefaults::loadIfNeeded()
 
 void NSUserDefaults::readFile()
 {
-    std::string bytes;
+    // Only a regular file is opened: a pipe would block, a device could be anything, and a folder
+    // holds the user's files, none of which is ours to read, move or replace.
     struct stat info { };
-    switch (readWholeFile(*_calls, _path, bytes, info)) {
-    case ReadResult::Missing:
+    if (_calls->stat(_path, &info) != 0) {
+        // Nothing there, or a link to nothing yet: the first write makes the file.
+        if (errno == ENOENT)
+            return;
+        _found = Found::NotAFile;
+        _notAFileReason = "it cannot be followed: " + errorText();
         return;
-    case ReadResult::Failed:
-        // Whatever stands there is remembered as it is, so an unreadable file is not tried again
-        // and again until it changes.
-        _fileIdentity = currentFileIdentity();
-        _fileWasUnreadable = true;
-        return;
-    case ReadResult::Read:
-        break;
     }
-    _fileIdentity = FileIdentity::of(info);
+    // Taken from the stat of the path, then from the open file, which may have replaced it since.
+    auto isRegularFile = [this](const struct stat& info) {
+        _fileIdentity = FileIdentity::of(info);
+        if (S_ISREG(info.st_mode))
+            return true;
+        _found = Found::NotAFile;
+        _notAFileReason = describeNonFile(info.st_mode);
+        return false;
+    };
+    if (!isRegularFile(info))
+        return;
+    _found = Found::UnreadableFile;
+    if (static_cast<uint64_t>(info.st_size) > kMaximumFileBytes)
+        return;
+    // O_NONBLOCK: whatever may have taken the file's place since the stat must not hold up the launch.
+    Descriptor file(*_calls, _calls->open(_path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (file.fd() < 0) {
+        if (errno == ENOENT)
+            _found = Found::Nothing;
+        return;
+    }
+    if (_calls->fstat(file.fd(), &info) != 0 || !isRegularFile(info))
+        return;
+    std::string bytes;
+    char buffer[16384];
+    for (;;) {
+        ssize_t count = _calls->read(file.fd(), buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return;
+        if (!count)
+            break;
+        bytes.append(buffer, static_cast<size_t>(count));
+        // The file may have grown since fstat.
+        if (bytes.size() > kMaximumFileBytes)
+            return;
+    }
 
-    plist_t parsed = parsePropertyList(bytes);
-    if (!parsed || plist_get_node_type(parsed) != PLIST_DICT || !survivesRewrite(parsed)) {
+    bool lossy = false;
+    plist_t parsed = parsePropertyList(bytes, lossy);
+    auto rewrite = parsed && plist_get_node_type(parsed) == PLIST_DICT ? rewriteOf(parsed) : Rewrite::Unreadable;
+    if (rewrite == Rewrite::Unreadable) {
         if (parsed)
             plist_free(parsed);
-        _fileWasUnreadable = true;
-        _unreadableBytes = std::move(bytes);
+        _found = Found::Unparsable;
+        _foundBytes = std::move(bytes);
         return;
     }
     _root.reset(parsed);
+    if (lossy || rewrite == Rewrite::Lossy) {
+        _found = Found::LossyPreferences;
+        _foundBytes = std::move(bytes);
+        return;
+    }
+    _found = Found::Preferences;
 }
 
 bool NSUserDefaults::boolForKey(const NSString& key)
@@ -278,11 +429,10 @@ bool NSUserDefaults::boolForKey(const NSString& key)
         return value != 0;
     }
     case PLIST_STRING: {
-        char* value = nullptr;
-        plist_get_string_val(item, &value);
-        bool result = value && NSString(value).boolValue();
-        std::free(value);
-        return result;
+        // By pointer and length: a string may hold a NUL, which plist_get_string_val asserts on.
+        uint64_t length = 0;
+        const char* value = plist_get_string_ptr(item, &length);
+        return value && NSString(std::string_view(value, static_cast<size_t>(length))).boolValue();
     }
     default:
         return false;
@@ -301,17 +451,18 @@ void NSUserDefaults::setBool(bool value, const NSString& forKey)
 std::filesystem::path NSUserDefaults::fileToReplace() const
 {
     // Through a symbolic link: replacing the link with a file would cut whatever the user linked
-    // the preferences to. Only the link itself is followed here; folders are taken as they are.
-    // A link may name a file that does not exist yet, so the links are read one by one rather than
-    // resolved as a whole; as the kernel does, a chain of more than 40 is given up on.
+    // the preferences to. A link may name a file that does not exist yet, so the links are read
+    // one by one rather than resolved as a whole. A chain longer than the kernel follows is left
+    // as it is; reading the file has then found no file, and nothing is written.
     constexpr int kMaximumLinks = 40;
     auto path = _path;
-    std::error_code error;
-    for (int hop = 0; hop < kMaximumLinks && std::filesystem::is_symlink(path, error); ++hop) {
-        auto target = std::filesystem::read_symlink(path, error);
-        if (error)
-            return _path;
-        path = target.is_absolute() ? target : folderOf(path) / target;
+    for (int hop = 0; hop < kMaximumLinks; ++hop) {
+        struct stat info { };
+        std::string target;
+        if (_calls->lstat(path, &info) != 0 || !S_ISLNK(info.st_mode) || _calls->readLink(path, target) != 0)
+            break;
+        std::filesystem::path next(target);
+        path = next.is_absolute() ? next : folderOf(path) / next;
     }
     return path;
 }
@@ -322,17 +473,39 @@ bool NSUserDefaults::synchronize()
     // an unreadable file where it is rather than replacing it with an empty dictionary.
     if (_unsaved.empty())
         return true;
-    // Keys another process wrote since the file was read here are kept, not overwritten.
-    loadIfNeeded();
+    auto failure = save();
+    if (!failure)
+        return true;
+    std::fprintf(stderr, "%s: cannot save preferences to %s: %s\n", programName().c_str(), printable(_path.string()).c_str(),
+        failure->c_str());
+    std::fflush(stderr);
+    return false;
+}
 
+std::optional<std::string> NSUserDefaults::save()
+{
     auto target = fileToReplace();
     auto folder = folderOf(target);
+    auto failedWithFolder = [&](const char* what) {
+        auto reason = errorText();
+        return what + printable(folder.string()) + ": " + reason;
+    };
     if (_calls->createFolders(folder) != 0)
-        return false;
-    // A process killed while writing leaves its temporary file behind. A writer holds its own for the
-    // few milliseconds of one flush, so any such file found before the first write here is taken
-    // for one that a killed process left.
-    // Copies set aside are made beside a link, the new file beside its target.
+        return failedWithFolder("cannot make the folder ");
+    // Every writer, in this process or another, locks the folder in which the new file is renamed
+    // into place, and holds the lock from reading the file again to the rename: otherwise two
+    // writers that read the same file each replace it with their own values, and one set is lost.
+    // Readers need no lock, since a rename shows them either the whole old or the whole new file.
+    Descriptor lockedFolder(*_calls, _calls->open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (lockedFolder.fd() < 0)
+        return failedWithFolder("cannot open the folder ");
+    // Where the file system has no such locks, writing unlocked still beats not writing at all.
+    if (_calls->lockExclusive(lockedFolder.fd()) != 0 && errno == EWOULDBLOCK)
+        return "another program holds the lock on " + printable(folder.string()) + " and does not let go";
+
+    // A process killed while writing leaves its temporary file behind, and no other writer holds
+    // one while the lock is ours. Copies set aside are made beside a link, the new file beside its
+    // target.
     if (!_leftoversRemoved) {
         _leftoversRemoved = true;
         removeLeftoverTemporaryFiles(folder);
@@ -340,29 +513,45 @@ bool NSUserDefaults::synchronize()
             removeLeftoverTemporaryFiles(folderOf(_path));
     }
 
+    // Read again whatever stands there now, under the lock: keys another process wrote since the
+    // file was read here are kept, not overwritten. The identity alone cannot tell, since a new
+    // file may have the old one's inode, size and time.
+    _loaded = false;
+    loadIfNeeded();
+    if (_found == Found::NotAFile)
+        return _notAFileReason;
+
     char* data = nullptr;
     uint32_t size = 0;
     plist_to_bin(_root.get(), &data, &size);
     if (!data)
-        return false;
+        return "the values cannot be encoded";
     struct stat written { };
     auto temporary = writeTemporaryFile(folder, data, size, &written);
+    int error = errno;
     plist_to_bin_free(data);
     if (!temporary)
-        return false;
+        return errorText(error);
 
-    if ((_fileWasUnreadable && !setAsideUnreadableFile(target)) || _calls->rename(*temporary, target) != 0) {
-        _calls->unlink(*temporary);
-        return false;
+    if (_found == Found::LossyPreferences || _found == Found::Unparsable || _found == Found::UnreadableFile) {
+        if (auto failure = setAsideFoundFile(target)) {
+            _calls->unlink(*temporary);
+            return failure;
+        }
     }
-    _fileWasUnreadable = false;
-    _unreadableBytes.reset();
+    if (_calls->rename(*temporary, target) != 0) {
+        error = errno;
+        _calls->unlink(*temporary);
+        return errorText(error);
+    }
+    _found = Found::Preferences;
+    _foundBytes.reset();
     // The file now is the one written here, which need not be read back.
     _fileIdentity = FileIdentity::of(written);
-    if (!syncFolder(folder))
-        return false;
+    if (_calls->fsync(lockedFolder.fd()) != 0)
+        return errorText();
     _unsaved.clear();
-    return true;
+    return std::nullopt;
 }
 
 std::optional<std::filesystem::path> NSUserDefaults::writeTemporaryFile(
@@ -378,31 +567,30 @@ std::optional<std::filesystem::path> NSUserDefaults::writeTemporaryFile(
             continue;
         if (fd < 0)
             return std::nullopt;
-        bool complete = writeAll(*_calls, fd, data, size) && _calls->fsync(fd) == 0
-            && (!written || _calls->fstat(fd, written) == 0);
-        if (_calls->close(fd) != 0)
-            complete = false;
-        if (!complete) {
+        int error = 0;
+        if (!writeAll(*_calls, fd, data, size) || _calls->fsync(fd) != 0 || (written && _calls->fstat(fd, written) != 0))
+            error = errno;
+        if (_calls->close(fd) != 0 && !error)
+            error = errno;
+        if (error) {
             _calls->unlink(name);
+            errno = error;
             return std::nullopt;
         }
         return std::filesystem::path(name);
     }
+    errno = EEXIST;
     return std::nullopt;
 }
 
 // A rename is only durable once the folder that holds the name is on the disk too.
 bool NSUserDefaults::syncFolder(const std::filesystem::path& folder)
 {
-    int fd = _calls->open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool synced = _calls->fsync(fd) == 0;
-    _calls->close(fd);
-    return synced;
+    Descriptor opened(*_calls, _calls->open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return opened.fd() >= 0 && _calls->fsync(opened.fd()) == 0;
 }
 
-bool NSUserDefaults::setAsideUnreadableFile(const std::filesystem::path& target)
+std::optional<std::string> NSUserDefaults::setAsideFoundFile(const std::filesystem::path& target)
 {
     auto folder = folderOf(_path);
     auto nameFor = [&](int index) {
@@ -411,32 +599,44 @@ bool NSUserDefaults::setAsideUnreadableFile(const std::filesystem::path& target)
         return name;
     };
     // Bytes that could be read are copied, so that the preferences file stays where the app looks
-    // until the new one replaces it. Anything else (a folder, a pipe, a file that could not be
-    // read) moves aside whole, since there is nothing to copy from it.
+    // until the new one replaces it. A regular file that could not be read moves aside whole, and
+    // only while it still is the file that was found.
     std::optional<std::filesystem::path> copy;
-    if (_unreadableBytes) {
-        copy = writeTemporaryFile(folder, _unreadableBytes->data(), _unreadableBytes->size());
+    if (_foundBytes) {
+        copy = writeTemporaryFile(folder, _foundBytes->data(), _foundBytes->size());
         if (!copy)
-            return false;
+            return "cannot keep a copy of what it holds: " + errorText();
+    } else {
+        struct stat info { };
+        if (_calls->lstat(target, &info) != 0)
+            return errno == ENOENT ? std::nullopt : std::optional("cannot set it aside: " + errorText());
+        auto now = FileIdentity::of(info);
+        if (!S_ISREG(info.st_mode) || now.device != _fileIdentity.device || now.inode != _fileIdentity.inode)
+            return "it changed while it was being saved";
     }
     const std::filesystem::path& moving = copy ? *copy : target;
+    int error = 0;
     for (int index = 0; index < kSetAsideNames; ++index) {
         auto name = nameFor(index);
         struct stat info { };
-        bool replacing = ::lstat(name.c_str(), &info) == 0;
+        bool replacing = _calls->lstat(name, &info) == 0;
         if (_calls->rename(moving, name) != 0) {
             // Nothing left to set aside: the file went away since it was read.
             if (errno == ENOENT && !copy)
-                return true;
+                return std::nullopt;
+            error = errno;
             continue;
         }
-        std::fprintf(stderr, "NSUserDefaults: %s could not be read; it is kept as %s%s\n", _path.c_str(), name.c_str(),
-            replacing ? ", replacing an older copy" : "");
-        return syncFolder(folder);
+        std::fprintf(stderr, "NSUserDefaults: %s %s; it is kept as %s%s\n", printable(_path.string()).c_str(),
+            _found == Found::LossyPreferences ? "holds text that a rewrite would change" : "could not be read",
+            printable(name.string()).c_str(), replacing ? ", replacing an older copy" : "");
+        if (!syncFolder(folder))
+            return errorText();
+        return std::nullopt;
     }
     if (copy)
         _calls->unlink(*copy);
-    return false;
+    return "cannot set aside what it holds: " + errorText(error);
 }
 
 void NSUserDefaults::removeLeftoverTemporaryFiles(const std::filesystem::path& folder)

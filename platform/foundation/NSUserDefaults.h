@@ -14,33 +14,41 @@ class FileCalls;
 
 // The per-application preference store, kept as a binary property list at
 // <device root>/var/mobile/Library/Preferences/<bundle identifier>.plist (XML property lists are read
-// too). A key that was never written reads NO; no defaults are registered.
+// too, in UTF-8 with or without a byte order mark, and in UTF-16). A key that was never written
+// reads NO; no defaults are registered.
 //
 // The file is read on first use and the store is then served from memory. Other processes may write
-// the file too (another run of the app, an editor, a property-list tool): every read and every flush
-// first compares the file's identity and modification time with those of the file last read or
-// written here, and reads it anew when they differ. Values set here and not yet flushed stay set over
-// what the new file says; the flush then writes them together with every key the other writer left.
+// the file too (another run of either program, an editor, a property-list tool): every read first
+// compares the file's identity and modification time with those of the file last read or written
+// here, and reads it anew when they differ. Values set here and not yet flushed stay set over what
+// the new file says; the flush then writes them together with every key the other writer left.
 // Changes made by other processes post no notification. Everything the file held is kept, whatever
 // its type, so a rewrite never drops keys that this app does not use itself.
 //
-// Only a regular file of at most 1 MiB is read, opened so that a pipe or a device in its place
-// cannot block, and its property list must stay within the bounds of PropertyListLimits.h before
-// it is parsed. Anything else (a folder, a pipe, a file that cannot be read, does not parse, is too
-// large, too deep, expands too far, or whose root is not a dictionary) reads as no keys. Before the
-// next write replaces it, it is set aside beside the preferences as <name>.plist.corrupt: its bytes
-// are copied there when they could be read, and the entry itself is moved there otherwise. A name
-// taken by something that is not a file is passed over for <name>.plist.corrupt-2 and so on; an
-// older file under the chosen name is replaced, and a line on standard error says what happened.
+// Only a regular file of at most 1 MiB is read, and its property list must stay within the bounds of
+// PropertyListLimits.h before it is parsed. A path that names anything else (a folder, a pipe, a
+// device, a socket, a loop of links) reads as no keys and is never opened, moved or replaced: every
+// flush is refused. A regular file that cannot be read or parsed (too large, too deep, expanding too
+// far, not a dictionary) reads as no keys too, and before the next write replaces it, it is set aside
+// beside the preferences as <name>.plist.corrupt: its bytes are copied there when they could be
+// read, and the file itself is moved there otherwise. So is a file whose text a rewrite would change
+// (a string that is not valid UTF-8, say), though its keys are read. A name taken by something that
+// is not a file is passed over for <name>.plist.corrupt-2 and so on; an older file under the chosen
+// name is replaced, and a line on standard error says what happened.
 //
 // synchronize() is atomic and durable: it writes a temporary file in the same folder, fsyncs it,
 // renames it over the old one and fsyncs the folder, so a power loss at any moment leaves either
-// the old or the new file. Where the preferences file is a symbolic link, the link stays and the
-// file it names is replaced, in that file's own folder. Temporary files carry a marker in their
-// name that no user would choose; those that a killed writer left behind are removed before the
-// first write, and nothing else is.
+// the old or the new file. Writers, in this process or another, take an advisory lock on that
+// folder and hold it from reading the file again to the rename, so that two writers never lose each
+// other's values; readers never take it. Where the preferences file is a symbolic link, the link
+// stays and the file it names is replaced, in that file's own folder. Temporary files carry a
+// marker in their name that no user would choose; those that a killed writer left behind are
+// removed before the first write, and nothing else is.
 //
-// The store belongs to the main thread and does not lock.
+// A flush that fails says so in one line on standard error, "<program>: cannot save preferences to
+// <path>: <reason>"; the values stay in memory and the next flush tries again.
+//
+// The store belongs to the main thread.
 class NSUserDefaults final : public NSObject {
 public:
     ZENTROVA_CLASS_NAME(NSUserDefaults)
@@ -51,6 +59,9 @@ public:
     // app does. Values that were not synchronized are lost, as they would be in a crash. For hosts
     // that change the device root, and for tests.
     static void resetStandardUserDefaults();
+    // Flushes the standard store, when one was made and holds values that are not on the disk yet:
+    // what the app does as it exits, so that a save that failed earlier is tried once more.
+    static void saveStandardUserDefaultsBeforeExit();
 
     static std::shared_ptr<NSUserDefaults> create(std::filesystem::path file);
     // A store whose file calls go through CALLS, for tests that simulate the disk beneath it.
@@ -65,7 +76,7 @@ public:
     // as its object, after the store's state is updated. Every call posts, changed or not.
     void setBool(bool value, const NSString& forKey);
     // Flushes the store to its file; true when the file now holds every value. Nothing is written
-    // when nothing changed since the last successful flush.
+    // when nothing changed since the last successful flush. A failure is said on standard error.
     bool synchronize();
 
     const std::filesystem::path& path() const { return _path; }
@@ -89,14 +100,32 @@ private:
         bool operator==(const FileIdentity&) const = default;
     };
 
+    // What the preferences path was found to name when it was last read.
+    enum class Found {
+        Nothing,
+        // A property list that a rewrite keeps as it is.
+        Preferences,
+        // A property list whose keys are read, but some of whose text a rewrite would change.
+        LossyPreferences,
+        // A regular file that is no property list the store can take: its bytes were read.
+        Unparsable,
+        // A regular file that could not be read whole.
+        UnreadableFile,
+        // Anything but a regular file, or a path that cannot be followed.
+        NotAFile,
+    };
+
     // Reads the file on first use, and again whenever it has changed since.
     void loadIfNeeded();
     void readFile();
     FileIdentity currentFileIdentity() const;
     std::filesystem::path fileToReplace() const;
-    bool setAsideUnreadableFile(const std::filesystem::path& target);
+    // Writes the store to its file: none, or the reason it could not.
+    std::optional<std::string> save();
+    std::optional<std::string> setAsideFoundFile(const std::filesystem::path& target);
     void removeLeftoverTemporaryFiles(const std::filesystem::path& folder);
-    // Writes a new file beside the preferences; WRITTEN, when given, receives its fstat.
+    // Writes a new file beside the preferences; WRITTEN, when given, receives its fstat. On failure
+    // errno tells why.
     std::optional<std::filesystem::path> writeTemporaryFile(
         const std::filesystem::path& folder, const char* data, size_t size, struct stat* written = nullptr);
     bool syncFolder(const std::filesystem::path& folder);
@@ -104,9 +133,11 @@ private:
     std::filesystem::path _path;
     std::shared_ptr<FileCalls> _calls;
     bool _loaded = false;
-    bool _fileWasUnreadable = false;
-    // The bytes of an unreadable file when they could be read, to be copied aside.
-    std::optional<std::string> _unreadableBytes;
+    Found _found = Found::Nothing;
+    // The bytes of the file, kept to be copied aside before it is replaced.
+    std::optional<std::string> _foundBytes;
+    // Why a path that names no regular file cannot be saved to.
+    std::string _notAFileReason;
     FileIdentity _fileIdentity;
     // The values set since the last successful flush.
     std::map<std::string, bool> _unsaved;

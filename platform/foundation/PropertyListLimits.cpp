@@ -49,6 +49,9 @@ public:
         return visit(static_cast<size_t>(top), 1).has_value();
     }
 
+    // Meaningful once check() has passed.
+    bool textIsWellFormed() const { return _textIsWellFormed; }
+
 private:
     enum class State : uint8_t { Unvisited, OnPath, Done };
 
@@ -115,6 +118,8 @@ private:
         }
         if (payload > _tableOffset - contentStart)
             return std::nullopt;
+        if (kind == 0x5 || kind == 0x6)
+            _textIsWellFormed = _textIsWellFormed && stringIsWellFormed(kind, contentStart, static_cast<size_t>(payload));
 
         if (kind == 0xA || kind == 0xC || kind == 0xD) {
             size_t references = static_cast<size_t>(payload / _referenceSize);
@@ -161,7 +166,29 @@ private:
         return count;
     }
 
+    bool stringIsWellFormed(unsigned kind, size_t at, size_t size) const
+    {
+        auto text = _bytes.substr(at, size);
+        if (kind == 0x5)
+            return std::none_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; });
+        for (size_t i = 0; i + 1 < text.size(); i += 2) {
+            auto unit = static_cast<uint16_t>(readBigEndian(text, i, 2));
+            if (unit >= 0xDC00 && unit <= 0xDFFF)
+                return false;
+            if (unit >= 0xD800 && unit <= 0xDBFF) {
+                if (i + 3 >= text.size())
+                    return false;
+                auto low = static_cast<uint16_t>(readBigEndian(text, i + 2, 2));
+                if (low < 0xDC00 || low > 0xDFFF)
+                    return false;
+                i += 2;
+            }
+        }
+        return true;
+    }
+
     std::string_view _bytes;
+    bool _textIsWellFormed = true;
     size_t _offsetSize = 0;
     size_t _referenceSize = 0;
     size_t _objectCount = 0;
@@ -183,6 +210,12 @@ size_t skipPast(std::string_view bytes, size_t at, std::string_view closing)
 bool binaryPropertyListIsWithinLimits(std::string_view bytes)
 {
     return BinaryList(bytes).check();
+}
+
+bool binaryPropertyListTextIsWellFormed(std::string_view bytes)
+{
+    BinaryList list(bytes);
+    return list.check() && list.textIsWellFormed();
 }
 
 bool xmlPropertyListIsWithinLimits(std::string_view bytes)

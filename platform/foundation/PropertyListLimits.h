@@ -19,6 +19,12 @@ inline constexpr size_t kPropertyListNodeCost = 64;
 // than the maximum and expands to no more than the maximum cost.
 bool binaryPropertyListIsWithinLimits(std::string_view bytes);
 
+// Whether every string of BYTES, a binary property list within the limits, is text that libplist
+// reads as it is: ASCII strings hold no byte past 127 and UTF-16 strings no unpaired surrogate.
+// libplist reads such a string changed (an unpaired surrogate as an empty string), so a rewrite of
+// the list would lose the original bytes.
+bool binaryPropertyListTextIsWellFormed(std::string_view bytes);
+
 // Whether the elements of BYTES, an XML property list, nest no deeper than the maximum (the root
 // value is the first level; the <plist> element around it is not counted). A scan, not a parse:
 // comments, processing instructions, declarations and CDATA sections are skipped whole.

@@ -1,5 +1,6 @@
 #include "platform/host/UIApplicationMain.h"
 
+#include "platform/foundation/NSUserDefaults.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/host/HostOptions.h"
 #include "platform/host/HostWindow.h"
@@ -164,6 +165,8 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
         else
             status = host.runConsole(std::cin);
     }
+    // A save that failed while the app ran is tried once more before the values are gone.
+    NSUserDefaults::saveStandardUserDefaultsBeforeExit();
     window.reset();
     hosted.reset();
     std::cout << std::flush;

@@ -242,4 +242,56 @@ TEST(NSUserDefaultsCrash, KilledWhileSettingAsideAnUnreadableFileLosesNoneOfItsB
     EXPECT_LT(replaced, kRounds);
 }
 
+TEST(NSUserDefaultsProcesses, TwoWritersAtOnceKeepEachOthersLatestValue)
+{
+    TempDir dir;
+    auto file = dir.path() / "Preferences" / "test.plist";
+    int go[2], done[2];
+    ASSERT_EQ(pipe(go), 0);
+    ASSERT_EQ(pipe(done), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (!child) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        close(go[1]);
+        close(done[0]);
+        auto store = NSUserDefaults::create(file);
+        char signal = 0;
+        for (int round = 0; readExactly(go[0], &signal, 1); ++round) {
+            store->setBool(round & 1, "child");
+            char saved = store->synchronize() ? 'y' : 'n';
+            if (write(done[1], &saved, 1) != 1)
+                _exit(2);
+        }
+        _exit(0);
+    }
+    close(go[0]);
+    close(done[1]);
+
+    // Each round both flip their own key at the same moment; the file must then hold both.
+    auto rounds = [&] {
+        auto store = NSUserDefaults::create(file);
+        constexpr int kRounds = 250;
+        for (int round = 0; round < kRounds; ++round) {
+            SCOPED_TRACE(testing::Message() << "round " << round);
+            ASSERT_EQ(write(go[1], "g", 1), 1);
+            store->setBool(round & 1, "parent");
+            ASSERT_TRUE(store->synchronize());
+            char saved = 0;
+            ASSERT_TRUE(readExactly(done[0], &saved, 1));
+            ASSERT_EQ(saved, 'y');
+            auto after = NSUserDefaults::create(file);
+            ASSERT_EQ(after->boolForKey("parent"), bool(round & 1));
+            ASSERT_EQ(after->boolForKey("child"), bool(round & 1));
+        }
+    };
+    rounds();
+    // However the rounds ended, the child sees the end of its input and goes.
+    close(go[1]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    close(done[0]);
+}
+
 } // namespace

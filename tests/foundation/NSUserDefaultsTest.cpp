@@ -9,6 +9,7 @@
 #include "tests/support/TempDir.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -24,15 +25,6 @@ std::string xmlOf(plist_t plist)
     std::string text(xml, length);
     plist_to_xml_free(xml);
     return text;
-}
-
-std::vector<std::string> namesIn(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 class NSUserDefaultsTest : public testing::Test {
@@ -422,18 +414,136 @@ TEST_F(NSUserDefaultsTest, ASymbolicLinkIsWrittenThroughAndItsTargetReplacedInIt
     EXPECT_EQ(namesIn(elsewhere), std::vector<std::string>({ "real.plist" }));
 }
 
-TEST_F(NSUserDefaultsTest, FailedWriteIsReportedAndRetriedByTheNextSynchronize)
+TEST_F(NSUserDefaultsTest, FailedWriteIsReportedAndRetriedByTheNextSynchronizeAndAtExit)
 {
     // A regular file where the folder should be stops both mkdir and the write.
-    writeFileBytes(file.parent_path(), "in the way");
-    auto store = NSUserDefaults::create(file);
-    store->setBool(true, "k");
-    EXPECT_FALSE(store->synchronize());
-    EXPECT_TRUE(store->boolForKey("k"));
+    setDeviceRoot(dir.path().string());
+    auto folder = NSUserDefaults::standardPreferencesPath().parent_path();
+    fs::create_directories(folder.parent_path());
+    writeFileBytes(folder, "in the way");
+    auto& store = NSUserDefaults::standardUserDefaults();
+    store.setBool(true, "k");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.synchronize());
+    EXPECT_FALSE(store.synchronize());
+    auto said = testing::internal::GetCapturedStderr();
+    auto line = std::string(program_invocation_short_name) + ": cannot save preferences to "
+        + NSUserDefaults::standardPreferencesPath().string() + ": cannot make the folder " + folder.string() + ": ";
+    EXPECT_TRUE(said.starts_with(line)) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << "one line for each try";
+    EXPECT_TRUE(store.boolForKey("k"));
 
-    fs::remove(file.parent_path());
-    EXPECT_TRUE(store->synchronize());
-    EXPECT_TRUE(NSUserDefaults::create(file)->boolForKey("k"));
+    fs::remove(folder);
+    NSUserDefaults::saveStandardUserDefaultsBeforeExit();
+    EXPECT_TRUE(NSUserDefaults::create(NSUserDefaults::standardPreferencesPath())->boolForKey("k"));
+}
+
+TEST_F(NSUserDefaultsTest, EachFailingCallOfASaveIsSaidKeepsTheOldFileAndIsTriedAgain)
+{
+    struct Case {
+        const char* call;
+        int error;
+        const char* reason;
+    };
+    const Case cases[] = {
+        { "write", ENOSPC, "no space left on device" },
+        { "fsync file", EIO, "input/output error" },
+        { "open /prefs/.p.plist", EROFS, "read-only file system" },
+        { "rename", EXDEV, "invalid cross-device link" },
+        { "createFolders", EACCES, "cannot make the folder /prefs: permission denied" },
+        { "lock", EWOULDBLOCK, "another program holds the lock on /prefs and does not let go" },
+    };
+    auto old = xmlPlistWithDictionaryBody("<key>k</key><false/><key>kept</key><string>x</string>\n");
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.call);
+        auto disk = std::make_shared<SimulatedDisk>();
+        disk->addFolder("/prefs");
+        disk->addFile("/prefs/p.plist", old);
+        auto store = NSUserDefaults::create("/prefs/p.plist", disk);
+        store->setBool(true, "k");
+        if (test.call == std::string_view("lock"))
+            disk->holdLockElsewhere(true);
+        else
+            disk->failCalls(test.call, test.error);
+
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(store->synchronize());
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            std::string(program_invocation_short_name) + ": cannot save preferences to /prefs/p.plist: " + test.reason + "\n");
+        EXPECT_TRUE(store->boolForKey("k"));
+        EXPECT_EQ(disk->contents("/prefs/p.plist"), old);
+        EXPECT_EQ(disk->names("/prefs"), std::vector<std::string>({ "p.plist" }));
+
+        disk->holdLockElsewhere(false);
+        disk->failCalls("", 0);
+        EXPECT_TRUE(store->synchronize());
+        auto restarted = NSUserDefaults::create("/prefs/p.plist", disk);
+        EXPECT_TRUE(restarted->boolForKey("k"));
+        EXPECT_FALSE(restarted->boolForKey("kept")) << "a string of no boolean meaning, kept as it was";
+    }
+}
+
+TEST_F(NSUserDefaultsTest, TextIsReadInEveryEncodingAndKeptByteForByteOrSetAside)
+{
+    // Each file says lightSwitch YES and holds a string "s" that a rewrite must keep.
+    const std::string text = "caf\xC3\xA9 \xF0\x9F\x98\x80";
+    auto xml = xmlPlistWithDictionaryBody("<key>lightSwitch</key><true/><key>s</key><string>" + text + "</string>\n");
+    auto utf16 = [&](bool bigEndian) {
+        std::string out;
+        NSString string(xml);
+        for (char16_t unit : string.utf16()) {
+            char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+            out += bigEndian ? std::string { high, low } : std::string { low, high };
+        }
+        return out;
+    };
+    auto withString = [](const std::string& element) {
+        return xmlPlistWithDictionaryBody("<key>lightSwitch</key><true/><key>s</key>" + element + "\n");
+    };
+    // A binary list whose "s" is UTF-16 with a lone high surrogate, which libplist reads as "".
+    auto loneSurrogate = binaryPlistFromObjects(
+        { "\xD2\x01\x02\x03\x04", "\x5BlightSwitch", "\x51s", "\x09", std::string("\x61\xD8\x00", 3) }, 1);
+
+    enum class Kept { AsItWas, SetAside, SetAsideUnread };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        Kept kept;
+    };
+    const Case cases[] = {
+        { "UTF-8", xml, Kept::AsItWas },
+        { "UTF-8 with a byte order mark", "\xEF\xBB\xBF" + xml, Kept::AsItWas },
+        { "UTF-16 little-endian", "\xFF\xFE" + utf16(false), Kept::AsItWas },
+        { "UTF-16 big-endian", "\xFE\xFF" + utf16(true), Kept::AsItWas },
+        { "UTF-16 without a byte order mark", utf16(false), Kept::AsItWas },
+        { "UTF-16 with an odd byte", "\xFF\xFE" + utf16(false) + "x", Kept::SetAsideUnread },
+        { "UTF-16 with a lone surrogate", "\xFF\xFE" + utf16(false).substr(0, 100) + std::string("\x00\xD8", 2) + utf16(false).substr(100), Kept::SetAsideUnread },
+        { "XML bytes that are not UTF-8", withString("<string>\xFF\xFE keep</string>"), Kept::SetAside },
+        { "XML escape of a lone surrogate", withString("<string>&#xD800;</string>"), Kept::SetAside },
+        { "XML with a NUL byte", withString(std::string("<string>a\0b</string>", 20)), Kept::SetAside },
+        { "binary UTF-16 with a lone surrogate", loneSurrogate, Kept::SetAside },
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        fs::remove_all(file.parent_path());
+        fs::create_directories(file.parent_path());
+        writeFileBytes(file, test.bytes);
+
+        auto store = NSUserDefaults::create(file);
+        EXPECT_EQ(store->boolForKey("lightSwitch"), test.kept != Kept::SetAsideUnread);
+        store->setBool(true, "other");
+        ASSERT_TRUE(store->synchronize());
+        auto written = readPlistFile(file);
+        ASSERT_TRUE(written);
+        if (test.kept == Kept::AsItWas) {
+            uint64_t length = 0;
+            const char* value = plist_get_string_ptr(plist_dict_get_item(written.get(), "s"), &length);
+            EXPECT_EQ(std::string(value, length), text);
+            EXPECT_FALSE(fs::exists(corrupt));
+        } else {
+            EXPECT_EQ(readFileBytes(corrupt), test.bytes);
+        }
+    }
 }
 
 } // namespace

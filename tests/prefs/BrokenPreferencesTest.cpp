@@ -6,10 +6,15 @@
 #include "tests/support/HostilePlists.h"
 #include "tests/support/PlistFiles.h"
 
+#include <cerrno>
 #include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -21,7 +26,58 @@ struct BrokenFile {
     std::function<void(const fs::path& file, const fs::path& scratch)> make;
     // What must still be found after the next write, given the same paths.
     std::function<void(const fs::path& file, const fs::path& setAside)> survived;
+    // Why a save is refused, for what is no file of ours; none when the next write succeeds.
+    const char* refusal = nullptr;
 };
+
+// Something that is not a regular file, standing at the preferences path or where a link from
+// there leads, which the app must neither replace nor move nor change.
+BrokenFile notAFile(const char* name, const char* refusal, std::function<void(const fs::path& at)> make,
+    std::function<void(const fs::path& at)> unchanged, bool linked)
+{
+    auto place = [linked](const fs::path& file, const fs::path& scratch) { return linked ? scratch / "elsewhere" : file; };
+    return { name,
+        [=](const fs::path& file, const fs::path& scratch) {
+            make(place(file, scratch));
+            if (linked)
+                fs::create_symlink(place(file, scratch), file);
+        },
+        [=](const fs::path& file, const fs::path&) {
+            EXPECT_EQ(fs::is_symlink(file), linked);
+            unchanged(linked ? fs::read_symlink(file) : file);
+        },
+        refusal };
+}
+
+void makeFolderWithAFile(const fs::path& at)
+{
+    fs::create_directories(at);
+    writeFileBytes(at / "inside", "mine");
+}
+
+void expectFolderWithTheFile(const fs::path& at)
+{
+    EXPECT_TRUE(fs::is_directory(at));
+    EXPECT_EQ(readFileBytes(at / "inside"), "mine");
+    EXPECT_EQ(std::distance(fs::directory_iterator(at), fs::directory_iterator()), 1);
+}
+
+void makePipe(const fs::path& at)
+{
+    ASSERT_EQ(mkfifo(at.c_str(), 0600), 0);
+}
+
+void makeSocket(const fs::path& at)
+{
+    sockaddr_un address { };
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(at.string().size(), sizeof address.sun_path);
+    at.string().copy(address.sun_path, sizeof address.sun_path - 1);
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(fd);
+}
 
 std::string lightPreferences(const std::string& extraKey = "kept")
 {
@@ -74,14 +130,26 @@ std::vector<BrokenFile> brokenFiles()
                 EXPECT_TRUE(plist_dict_get_item(plist.get(), "kept"));
                 EXPECT_TRUE(plist_dict_get_item(plist.get(), "alertSwitch.enabled"));
             } },
-        { "pipe", [](const fs::path& file, const fs::path&) { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); },
-            [](const fs::path&, const fs::path& setAside) { EXPECT_TRUE(fs::is_fifo(setAside)); } },
-        { "folder",
+        withBytes("string that is not UTF-8",
+            xmlPlistWithDictionaryBody("<key>note</key><string>\xff\xfe keep</string><key>kept</key><string>x</string>")),
+        notAFile("pipe", "it names a pipe", makePipe, [](const fs::path& at) { EXPECT_TRUE(fs::is_fifo(at)); }, false),
+        notAFile("folder", "it names a folder", makeFolderWithAFile, expectFolderWithTheFile, false),
+        notAFile("symbolic link to a folder", "it names a folder", makeFolderWithAFile, expectFolderWithTheFile, true),
+        notAFile("symbolic link to a pipe", "it names a pipe", makePipe, [](const fs::path& at) { EXPECT_TRUE(fs::is_fifo(at)); }, true),
+        notAFile("socket", "it names a socket", makeSocket, [](const fs::path& at) { EXPECT_TRUE(fs::is_socket(at)); }, false),
+        { "symbolic link to a device", [](const fs::path& file, const fs::path&) { fs::create_symlink("/dev/full", file); },
             [](const fs::path& file, const fs::path&) {
-                fs::create_directories(file);
-                writeFileBytes(file / "inside", "mine");
+                EXPECT_EQ(fs::read_symlink(file), "/dev/full");
+                EXPECT_TRUE(fs::is_character_file("/dev/full"));
             },
-            [](const fs::path&, const fs::path& setAside) { EXPECT_EQ(readFileBytes(setAside / "inside"), "mine"); } },
+            "it names a device" },
+        { "loop of symbolic links",
+            [](const fs::path& file, const fs::path& scratch) {
+                fs::create_symlink(file, scratch / "back");
+                fs::create_symlink(scratch / "back", file);
+            },
+            [](const fs::path& file, const fs::path&) { EXPECT_TRUE(fs::is_symlink(file)); },
+            "it cannot be followed: too many levels of symbolic links" },
         { "mode 000",
             [](const fs::path& file, const fs::path&) {
                 writeFileBytes(file, lightPreferences());
@@ -122,6 +190,7 @@ TEST(BrokenPreferences, TheAppStartsDarkKeepsTheBytesAndWritesAgain)
         broken.make(file, scratch);
         if (testing::Test::HasFatalFailure())
             return;
+        auto namesBefore = namesIn(file.parent_path());
 
         auto started = std::chrono::steady_clock::now();
         app.launch();
@@ -129,9 +198,22 @@ TEST(BrokenPreferences, TheAppStartsDarkKeepsTheBytesAndWritesAgain)
         EXPECT_EQ(Theme::stored(), Theme::fromLightSwitch(false));
         EXPECT_EQ(app.tree()["keyWindow"]["subviews"][0]["backgroundColor"], nlohmann::json::array({ 0, 0, 0, 1 }));
 
-        // The next write succeeds and is what the following start reads.
         auto& store = NSUserDefaults::standardUserDefaults();
         store.setBool(true, kAlertSwitchKey);
+        if (broken.refusal) {
+            // Refused with one line that names the path, and nothing beside the preferences changes;
+            // the value stays for the next try.
+            testing::internal::CaptureStderr();
+            EXPECT_FALSE(store.synchronize());
+            EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                std::string(program_invocation_short_name) + ": cannot save preferences to " + file.string() + ": "
+                    + broken.refusal + "\n");
+            EXPECT_TRUE(store.boolForKey(kAlertSwitchKey));
+            EXPECT_EQ(namesIn(file.parent_path()), namesBefore);
+            broken.survived(file, setAside);
+            continue;
+        }
+        // The next write succeeds and is what the following start reads.
         EXPECT_TRUE(store.synchronize());
         NSUserDefaults::resetStandardUserDefaults();
         EXPECT_TRUE(readPreference(kAlertSwitchKey));

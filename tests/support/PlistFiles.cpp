@@ -1,5 +1,6 @@
 #include "tests/support/PlistFiles.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -13,6 +14,15 @@ void writeFileBytes(const std::filesystem::path& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 PlistPtr readPlistFile(const std::filesystem::path& path)

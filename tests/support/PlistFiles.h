@@ -4,6 +4,7 @@
 #include <memory>
 #include <plist/plist.h>
 #include <string>
+#include <vector>
 
 // Helpers for tests that look at property-list files directly, without the store under test.
 
@@ -15,6 +16,8 @@ using PlistPtr = std::unique_ptr<void, PlistFree>;
 // The whole file, or an empty string when it cannot be read.
 std::string readFileBytes(const std::filesystem::path& path);
 void writeFileBytes(const std::filesystem::path& path, const std::string& bytes);
+// The names in a folder, sorted.
+std::vector<std::string> namesIn(const std::filesystem::path& folder);
 
 // The parsed file (binary or XML), or null when it is missing or does not parse.
 PlistPtr readPlistFile(const std::filesystem::path& path);

@@ -51,10 +51,21 @@ std::shared_ptr<SimulatedDisk> SimulatedDisk::afterPowerLoss(Survival survival) 
     return disk;
 }
 
+void SimulatedDisk::failCalls(std::string prefix, int error)
+{
+    _failingPrefix = std::move(prefix);
+    _failingError = error;
+}
+
 bool SimulatedDisk::begin(std::string description)
 {
     if (_poweredOff) {
         errno = EIO;
+        return false;
+    }
+    if (!_failingPrefix.empty() && description.starts_with(_failingPrefix)) {
+        _calls.push_back(std::move(description));
+        errno = _failingError;
         return false;
     }
     _calls.push_back(std::move(description));
@@ -147,8 +158,11 @@ int SimulatedDisk::fstat(int fd, struct stat* info)
 
 int SimulatedDisk::stat(const std::string& path, struct stat* info)
 {
-    if (!begin("stat " + path))
-        return -1;
+    return begin("stat " + path) ? describePath(path, info) : -1;
+}
+
+int SimulatedDisk::describePath(const std::string& path, struct stat* info) const
+{
     if (auto found = _names.find(path); found != _names.end()) {
         describe(found->second.get(), info);
         return 0;
@@ -158,6 +172,19 @@ int SimulatedDisk::stat(const std::string& path, struct stat* info)
         return 0;
     }
     errno = ENOENT;
+    return -1;
+}
+
+int SimulatedDisk::lstat(const std::string& path, struct stat* info)
+{
+    return begin("lstat " + path) ? describePath(path, info) : -1;
+}
+
+int SimulatedDisk::readLink(const std::string& path, std::string&)
+{
+    if (!begin("readLink " + path))
+        return -1;
+    errno = EINVAL;
     return -1;
 }
 
@@ -230,6 +257,17 @@ int SimulatedDisk::createFolders(const std::string& path)
     if (!begin("createFolders " + path))
         return -1;
     _folders[path] = true;
+    return 0;
+}
+
+int SimulatedDisk::lockExclusive(int fd)
+{
+    if (!begin("lock"))
+        return -1;
+    if (_lockHeldElsewhere) {
+        errno = EWOULDBLOCK;
+        return -1;
+    }
     return 0;
 }
 

@@ -34,18 +34,27 @@ public:
     size_t callCount() const { return _calls.size(); }
     const std::vector<std::string>& calls() const { return _calls; }
     std::shared_ptr<SimulatedDisk> afterPowerLoss(Survival survival) const;
+    // Every later call whose description (as calls() shows it) starts with PREFIX fails with
+    // ERROR, until failing is set to an empty prefix.
+    void failCalls(std::string prefix, int error);
+    // Another process holds the lock on every folder: lockExclusive gives up with EWOULDBLOCK.
+    void holdLockElsewhere(bool held) { _lockHeldElsewhere = held; }
 
     int open(const std::string& path, int flags, mode_t mode) override;
     ssize_t read(int fd, void* buffer, size_t size) override;
     ssize_t write(int fd, const void* data, size_t size) override;
     int fstat(int fd, struct stat* info) override;
     int stat(const std::string& path, struct stat* info) override;
+    // The disk has no symbolic links: lstat is stat, and readLink always fails with EINVAL.
+    int lstat(const std::string& path, struct stat* info) override;
+    int readLink(const std::string& path, std::string& target) override;
     int fsync(int fd) override;
     int close(int fd) override;
     int rename(const std::string& from, const std::string& to) override;
     int unlink(const std::string& path) override;
     int createFolders(const std::string& path) override;
     std::vector<std::string> list(const std::string& folder) override;
+    int lockExclusive(int fd) override;
 
 private:
     struct Node {
@@ -55,13 +64,15 @@ private:
         long changes = 0;
     };
     static void describe(const Node* node, struct stat* info);
+    int describePath(const std::string& path, struct stat* info) const;
     struct Open {
         std::shared_ptr<Node> node;
         std::string folder;
         size_t offset = 0;
     };
 
-    // Records the call; false, with errno EIO, once the power is gone.
+    // Records the call; false, with errno EIO, once the power is gone, or with the error of
+    // failCalls when it matches.
     bool begin(std::string description);
     static std::string parentOf(const std::string& path);
 
@@ -72,5 +83,8 @@ private:
     int _nextDescriptor = 3;
     size_t _powerLossAfter = 0;
     bool _poweredOff = false;
+    std::string _failingPrefix;
+    int _failingError = 0;
+    bool _lockHeldElsewhere = false;
     std::vector<std::string> _calls;
 };
