@@ -4,6 +4,8 @@
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UIView.h"
 
+#include <optional>
+
 enum NSTextAlignment : NSInteger {
     NSTextAlignmentLeft = 0,
     NSTextAlignmentCenter = 1,
@@ -44,6 +46,11 @@ public:
     // own. Apps set this through a paragraph style; the platform's own views set it directly.
     CGFloat lineHeight() const { return _lineHeight; }
     void setLineHeight(CGFloat lineHeight);
+    // A copy of the text in this colour beneath it, moved by shadowOffset; none by default.
+    const std::optional<UIColor>& shadowColor() const { return _shadowColor; }
+    void setShadowColor(std::optional<UIColor> color);
+    CGSize shadowOffset() const { return _shadowOffset; }
+    void setShadowOffset(CGSize offset);
 
     // Draws a text into a rectangle of the painter's current space in the label's font, alignment
     // and line-break mode, with the colour given (buttons draw their titles this way).
@@ -67,4 +74,6 @@ private:
     NSLineBreakMode _lineBreakMode = NSLineBreakByTruncatingTail;
     NSInteger _numberOfLines = 1;
     CGFloat _lineHeight = 0;
+    std::optional<UIColor> _shadowColor;
+    CGSize _shadowOffset = { 0, -1 };
 };
