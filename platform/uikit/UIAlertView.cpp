@@ -194,7 +194,7 @@ void UIAlertView::layoutForScreen(CGRect screenBounds)
     if (count == 2) {
         CGFloat half = (rowWidth - gap) / 2;
         panel->hairlines.push_back(CGRectMake(0, y, panelWidth, 0.5));
-        panel->hairlines.push_back(CGRectMake(panelWidth / 2 - 0.25, y, 0.5, height));
+        panel->hairlines.push_back(CGRectMake(panelWidth / 2 - CGFloat(0.25), y, 0.5, height));
         _buttons[0]->setFrame(CGRectMake(margin, y, half, height));
         _buttons[1]->setFrame(CGRectMake(margin + half + gap, y, half, height));
         y += height;

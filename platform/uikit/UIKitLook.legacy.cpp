@@ -118,7 +118,7 @@ void drawNavigationBar(render::Painter& painter, const UIBarAppearance& bar)
     const double w = bar.size.width, h = bar.size.height;
     // A translucent bar lets a tenth of what lies beneath show; it still reads as its own colour.
     double alpha = bar.translucent ? 0.9 : 1;
-    auto stops = gloss(barBase(bar), 0.12);
+    auto stops = gloss(barBase(bar), 0.16);
     for (auto& stop : stops)
         stop.color.a *= alpha;
     painter.blurRegion({ 0, 0, w, h }, UIKitLook::current().backdropBlurRadius);
@@ -135,11 +135,11 @@ void drawBarButtonItem(render::Painter& painter, const UIBarAppearance& bar, CGR
     RGBA base = lighter(barBase(bar), 0.06);
     if (pressed)
         base = darker(base, 0.6);
-    painter.fillRoundedRect(rect, kButtonRadius, gloss(base, pressed ? 0.05 : 0.1));
-    // A thin dark border, lit along its lower edge where the bar catches the light.
-    painter.strokeRoundedRect(rect, kButtonRadius, 1, { 0, 0, 0, 0.75 });
-    painter.fillRect({ rect.x + kButtonRadius, rect.y + rect.height, rect.width - 2 * kButtonRadius, hairline(painter) },
-        { 1, 1, 1, 0.18 });
+    painter.fillRoundedRect(rect, kButtonRadius, gloss(base, pressed ? 0.06 : 0.14));
+    // A thin dark border with a faint light edge inside it along the top.
+    painter.strokeRoundedRect(rect, kButtonRadius, 1, { 0, 0, 0, 0.8 });
+    painter.fillRect({ rect.x + kButtonRadius, rect.y + 1, rect.width - 2 * kButtonRadius, hairline(painter) },
+        { 1, 1, 1, 0.2 });
     painter.drawText(title.utf8(), rect, engraved(UIKitLook::current().barItemFont, { 1, 1, 1, 1 }));
 }
 
