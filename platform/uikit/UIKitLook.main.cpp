@@ -4,6 +4,7 @@
 #include "platform/uikit/UIKitRendering.h"
 
 #include <algorithm>
+#include <cmath>
 
 // The flat look: frosted bars with a hairline at their foot, bar buttons as plain tinted text, the
 // pill switch, and a light panel for alerts with hairlines between its buttons.
@@ -85,7 +86,9 @@ void drawSwitch(render::Painter& painter, double knobPosition)
     const double p = std::clamp(knobPosition, 0.0, 1.0);
     // Off, the track is an outline with the ground showing through; the green grows from the knob
     // as the switch turns on.
-    painter.strokeRoundedRect({ 0, 0, w, h }, radius, kSwitchOutlineWidth, kOffOutline);
+    // Whole device pixels wide, so the outline is as sharp at one pixel per point as at three.
+    const double outline = std::max(1.0, std::round(kSwitchOutlineWidth * painter.scale())) / painter.scale();
+    painter.strokeRoundedRect({ 0, 0, w, h }, radius, outline, kOffOutline);
     if (p > 0) {
         render::RGBA track = kOnTrack;
         track.a = p;
