@@ -26,6 +26,7 @@ struct UIKitLook {
     CGSize switchSize;
     CGFloat switchKnobDiameter;
     CGFloat switchKnobInset;
+    CGFloat switchKnobTravel() const { return switchSize.width - switchKnobDiameter - 2 * switchKnobInset; }
 
     // Navigation bars. A bar button lies this far in from the bar's end, holds its title with this
     // much room on either side, and is this high, centred in the bar's 44-point content.

@@ -148,7 +148,7 @@ void drawSwitch(render::Painter& painter, double knobPosition)
     const UIKitLook& look = UIKitLook::current();
     const double w = look.switchSize.width, h = look.switchSize.height, radius = h / 2;
     const double knob = look.switchKnobDiameter;
-    const double travel = w - knob - 2 * look.switchKnobInset;
+    const double travel = look.switchKnobTravel();
     const double knobX = look.switchKnobInset + std::clamp(knobPosition, 0.0, 1.0) * travel;
     const double knobY = (h - knob) / 2;
     const double split = knobX + knob / 2;

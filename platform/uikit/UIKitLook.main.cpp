@@ -95,7 +95,7 @@ void drawSwitch(render::Painter& painter, double knobPosition)
         painter.fillRoundedRect({ 0, 0, w, h }, radius, track);
     }
     const double knob = look.switchKnobDiameter, inset = look.switchKnobInset;
-    const double x = inset + p * (w - knob - 2 * inset), y = (h - knob) / 2;
+    const double x = inset + p * look.switchKnobTravel(), y = (h - knob) / 2;
     // The shadow stays inside the switch's own frame.
     painter.fillShadow({ x, y + 1, knob, knob }, knob / 2, 2, { 0, 0, 0, 0.3 });
     painter.fillEllipse({ x, y, knob, knob }, kWhite);

@@ -54,8 +54,7 @@ render::TextStyle textStyle(const UILabel& label, const UIColor& color)
         style.lineBreak = render::LineBreak::WordWrap;
     style.lineHeight = label.lineHeight();
     if (label.shadowColor())
-        style.shadow = render::TextShadow { toRGBA(*label.shadowColor()), label.shadowOffset().width,
-            label.shadowOffset().height };
+        style.shadow = render::TextShadow { toRGBA(*label.shadowColor()), 0, -1 };
     return style;
 }
 
@@ -111,12 +110,6 @@ void UILabel::setLineHeight(CGFloat lineHeight)
 void UILabel::setShadowColor(std::optional<UIColor> color)
 {
     _shadowColor = color;
-    setNeedsDisplay();
-}
-
-void UILabel::setShadowOffset(CGSize offset)
-{
-    _shadowOffset = offset;
     setNeedsDisplay();
 }
 

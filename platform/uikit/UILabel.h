@@ -46,11 +46,9 @@ public:
     // own. Apps set this through a paragraph style; the platform's own views set it directly.
     CGFloat lineHeight() const { return _lineHeight; }
     void setLineHeight(CGFloat lineHeight);
-    // A copy of the text in this colour beneath it, moved by shadowOffset; none by default.
+    // A copy of the text in this colour one point above it, as if engraved; none by default.
     const std::optional<UIColor>& shadowColor() const { return _shadowColor; }
     void setShadowColor(std::optional<UIColor> color);
-    CGSize shadowOffset() const { return _shadowOffset; }
-    void setShadowOffset(CGSize offset);
 
     // Draws a text into a rectangle of the painter's current space in the label's font, alignment
     // and line-break mode, with the colour given (buttons draw their titles this way).
@@ -75,5 +73,4 @@ private:
     NSInteger _numberOfLines = 1;
     CGFloat _lineHeight = 0;
     std::optional<UIColor> _shadowColor;
-    CGSize _shadowOffset = { 0, -1 };
 };

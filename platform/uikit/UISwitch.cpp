@@ -81,8 +81,7 @@ void UISwitch::touchesMoved(CGPoint location)
         UIControl::touchesMoved(location);
         return;
     }
-    const UIKitLook& look = UIKitLook::current();
-    const double travel = look.switchSize.width - look.switchKnobDiameter - 2 * look.switchKnobInset;
+    const double travel = UIKitLook::current().switchKnobTravel();
     _knobPosition = std::clamp(_knobStart + (location.x - _touchStartX) / travel, 0.0, 1.0);
     setNeedsDisplay();
 }
