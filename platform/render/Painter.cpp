@@ -274,9 +274,12 @@ void Painter::scaleBy(double sx, double sy)
     cairo_scale(_cr, sx, sy);
 }
 
-void Painter::clip(const Rect& rect)
+void Painter::clip(const Rect& rect, double cornerRadius)
 {
-    cairo_rectangle(_cr, rect.x, rect.y, rect.width, rect.height);
+    if (cornerRadius > 0 && rect.width > 0 && rect.height > 0)
+        roundedRectPath(_cr, rect, cornerRadius);
+    else
+        cairo_rectangle(_cr, rect.x, rect.y, rect.width, rect.height);
     cairo_clip(_cr);
 }
 
@@ -316,6 +319,20 @@ void Painter::fillRoundedRect(const Rect& rect, double radius, const RGBA& color
     roundedRectPath(_cr, rect, radius);
     setColor(_cr, color);
     cairo_fill(_cr);
+}
+
+void Painter::fillRoundedRect(const Rect& rect, double radius, const std::vector<GradientStop>& gradient)
+{
+    if (gradient.empty() || rect.width <= 0 || rect.height <= 0)
+        return;
+    cairo_pattern_t* pattern = cairo_pattern_create_linear(0, rect.y, 0, rect.y + rect.height);
+    for (const GradientStop& stop : gradient)
+        cairo_pattern_add_color_stop_rgba(pattern, std::clamp(stop.offset, 0.0, 1.0), stop.color.r, stop.color.g,
+            stop.color.b, stop.color.a);
+    roundedRectPath(_cr, rect, radius);
+    cairo_set_source(_cr, pattern);
+    cairo_fill(_cr);
+    cairo_pattern_destroy(pattern);
 }
 
 void Painter::strokeRoundedRect(const Rect& rect, double radius, double lineWidth, const RGBA& color)
@@ -585,6 +602,15 @@ void Painter::drawText(std::string_view utf8, const Rect& rect, const TextStyle&
 {
     if (utf8.empty() || rect.width <= 0)
         return;
+    if (style.shadow) {
+        // The shadow is the same text in one colour: runs give up their own colours to it.
+        TextStyle shadowStyle = style;
+        shadowStyle.shadow.reset();
+        shadowStyle.color = style.shadow->color;
+        for (TextRun& run : shadowStyle.runs)
+            run.color.reset();
+        drawText(utf8, { rect.x + style.shadow->dx, rect.y + style.shadow->dy, rect.width, rect.height }, shadowStyle);
+    }
     LayoutPtr layout = makeLayout(utf8, style, rect.width, Wrapping::ByStyle);
     PangoRectangle logical = logicalExtents(layout.get());
     setColor(_cr, style.color);

@@ -59,14 +59,28 @@ struct TextRun {
     std::optional<RGBA> color;
 };
 
+// A copy of the text drawn beneath it, moved by (dx, dy) points, in one colour: the engraved
+// titles of glossy bars and alerts.
+struct TextShadow {
+    RGBA color { 0, 0, 0, 0.5 };
+    double dx = 0, dy = -1;
+};
+
 struct TextStyle {
     Font font;
     RGBA color { 0, 0, 0, 1 };
+    std::optional<TextShadow> shadow;
     TextAlignment alignment = TextAlignment::Left;
     LineBreak lineBreak = LineBreak::SingleLineTruncateTail;
     // The distance from one line of wrapped text to the next, in points; 0 keeps the font's own.
     double lineHeight = 0;
     std::vector<TextRun> runs;
+};
+
+// A colour at a point of a gradient, from 0 at its start to 1 at its end.
+struct GradientStop {
+    double offset = 0;
+    RGBA color;
 };
 
 // An image in memory, premultiplied ARGB32 as Cairo keeps it (each pixel a native-endian
@@ -115,7 +129,8 @@ public:
     void restore();
     void translate(double dx, double dy);
     void scaleBy(double sx, double sy);
-    void clip(const Rect& rect);
+    // Narrows the clip to rect, its corners rounded by cornerRadius.
+    void clip(const Rect& rect, double cornerRadius = 0);
 
     // Draws what follows into a group that is composited at the given opacity on endGroup().
     void beginGroup();
@@ -124,6 +139,8 @@ public:
     void clear(const RGBA& color);
     void fillRect(const Rect& rect, const RGBA& color);
     void fillRoundedRect(const Rect& rect, double radius, const RGBA& color);
+    // Fills with a vertical gradient that runs from the rect's top edge (offset 0) to its bottom (1).
+    void fillRoundedRect(const Rect& rect, double radius, const std::vector<GradientStop>& gradient);
     // The stroke lies inside rect, as a layer's border does.
     void strokeRoundedRect(const Rect& rect, double radius, double lineWidth, const RGBA& color);
     void fillEllipse(const Rect& rect, const RGBA& color);

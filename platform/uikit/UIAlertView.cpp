@@ -1,6 +1,7 @@
 #include "platform/uikit/UIAlertView.h"
 
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/uikit/UIKitLook.h"
 #include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
@@ -18,42 +19,43 @@ constexpr CGFloat kTitleSize = 17;
 constexpr CGFloat kMessageSize = 13;
 // The message's lines stand apart enough that descenders clear the line below.
 constexpr CGFloat kMessageLineHeight = 16;
-constexpr CGFloat kButtonFontSize = 17;
 constexpr double kDimAlpha = 0.4;
 constexpr double kAppearScale = 1.2;
 
-const UIColor kPanelColor = UIColor::colorWithRed(CGFloat(0.97), CGFloat(0.97), CGFloat(0.97), CGFloat(0.98));
-const UIColor kHairlineColor = UIColor::colorWithRed(0, 0, 0, CGFloat(0.2));
-const UIColor kPressedColor = UIColor::colorWithRed(CGFloat(0.85), CGFloat(0.85), CGFloat(0.85), 1);
-
-// A button of an alert: its title in the tint blue over a panel that greys while pressed.
+// A button of an alert: its title over a ground that the look paints, pressed or not.
 class UIAlertButton final : public UIButton {
 public:
-    static std::shared_ptr<UIAlertButton> create(const NSString& title, bool bold)
+    static std::shared_ptr<UIAlertButton> create(const NSString& title, bool isCancel)
     {
-        auto button = std::shared_ptr<UIAlertButton>(new UIAlertButton);
+        const UIKitLook& look = UIKitLook::current();
+        auto button = std::shared_ptr<UIAlertButton>(new UIAlertButton(isCancel));
         button->setTitle(title, UIControlStateNormal);
-        button->setTitleColor(kSystemTintColor, UIControlStateNormal);
-        button->setTitleColor(kSystemTintColor, UIControlStateHighlighted);
-        button->titleLabel()->setFont(bold ? UIFont::boldSystemFontOfSize(kButtonFontSize)
-                                           : UIFont::systemFontOfSize(kButtonFontSize));
+        if (look.alertButtonTitleColor) {
+            button->setTitleColor(*look.alertButtonTitleColor, UIControlStateNormal);
+            button->setTitleColor(*look.alertButtonTitleColor, UIControlStateHighlighted);
+        }
+        button->titleLabel()->setFont(isCancel ? look.alertCancelButtonFont : look.alertButtonFont);
+        button->titleLabel()->setShadowColor(look.titleShadowColor);
         return button;
     }
 
 protected:
-    UIAlertButton()
+    explicit UIAlertButton(bool isCancel)
         : UIButton(UIButtonTypeCustom)
+        , _isCancel(isCancel)
     {
     }
     void drawContent(render::Painter& painter) override
     {
-        if (isHighlighted())
-            painter.fillRect({ 0, 0, frame().size.width, frame().size.height }, toRGBA(kPressedColor));
+        UIKitLookDrawing::drawAlertButton(painter, frame().size, _isCancel, isHighlighted());
         UIButton::drawContent(painter);
     }
+
+private:
+    bool _isCancel;
 };
 
-// The panel draws its rounded fill and the hairlines between the text and the buttons.
+// The panel's ground, and the hairlines between the text and the buttons where the look draws them.
 class UIAlertPanel final : public UIView {
 public:
     static std::shared_ptr<UIAlertPanel> create() { return std::shared_ptr<UIAlertPanel>(new UIAlertPanel); }
@@ -67,10 +69,7 @@ protected:
     }
     void drawContent(render::Painter& painter) override
     {
-        CGSize size = frame().size;
-        painter.fillRoundedRect({ 0, 0, size.width, size.height }, UIAlertView::kCornerRadius, toRGBA(kPanelColor));
-        for (auto& line : hairlines)
-            painter.fillRect({ line.minX(), line.minY(), line.size.width, line.size.height }, toRGBA(kHairlineColor));
+        UIKitLookDrawing::drawAlertPanel(painter, frame().size, hairlines);
     }
 };
 
@@ -98,13 +97,18 @@ std::shared_ptr<UIAlertView> UIAlertView::initWithTitle(const NSString& title, c
     alert->addSubview(panel);
     alert->_titleLabel = UILabel::create();
     alert->_titleLabel->setText(title);
+    const UIKitLook& look = UIKitLook::current();
     alert->_titleLabel->setFont(UIFont::boldSystemFontOfSize(kTitleSize));
+    alert->_titleLabel->setTextColor(look.alertTextColor);
+    alert->_titleLabel->setShadowColor(look.titleShadowColor);
     alert->_titleLabel->setTextAlignment(NSTextAlignmentCenter);
     alert->_titleLabel->setNumberOfLines(0);
     panel->addSubview(alert->_titleLabel);
     alert->_messageLabel = UILabel::create();
     alert->_messageLabel->setText(message);
     alert->_messageLabel->setFont(UIFont::systemFontOfSize(kMessageSize));
+    alert->_messageLabel->setTextColor(look.alertTextColor);
+    alert->_messageLabel->setShadowColor(look.titleShadowColor);
     alert->_messageLabel->setLineHeight(kMessageLineHeight);
     alert->_messageLabel->setTextAlignment(NSTextAlignmentCenter);
     alert->_messageLabel->setNumberOfLines(0);
@@ -161,8 +165,10 @@ UIButton* UIAlertView::buttonAtIndex(NSInteger index) const
 
 void UIAlertView::layoutForScreen(CGRect screenBounds)
 {
+    const UIKitLook& look = UIKitLook::current();
+    const CGFloat panelWidth = look.alertWidth;
     setFrame(screenBounds);
-    CGFloat textWidth = kPanelWidth - 2 * kTextInset;
+    CGFloat textWidth = panelWidth - 2 * kTextInset;
     CGFloat y = kPadding;
     CGSize titleSize = _titleLabel->sizeThatFits(textWidth);
     _titleLabel->setFrame(CGRectMake(kTextInset, y, textWidth, std::ceil(titleSize.height)));
@@ -182,26 +188,32 @@ void UIAlertView::layoutForScreen(CGRect screenBounds)
     auto* panel = static_cast<UIAlertPanel*>(_panel.get());
     panel->hairlines.clear();
     size_t count = _buttons.size();
+    const CGFloat margin = look.alertButtonMargin, gap = look.alertButtonGap, height = look.alertButtonHeight;
+    const CGFloat rowWidth = panelWidth - 2 * margin;
     // Two buttons sit side by side, the cancel button on the left; more stack one under another.
     if (count == 2) {
-        panel->hairlines.push_back(CGRectMake(0, y, kPanelWidth, 0.5));
-        panel->hairlines.push_back(CGRectMake(kPanelWidth / 2 - 0.25, y, 0.5, kButtonHeight));
-        _buttons[0]->setFrame(CGRectMake(0, y, kPanelWidth / 2, kButtonHeight));
-        _buttons[1]->setFrame(CGRectMake(kPanelWidth / 2, y, kPanelWidth / 2, kButtonHeight));
-        y += kButtonHeight;
+        CGFloat half = (rowWidth - gap) / 2;
+        panel->hairlines.push_back(CGRectMake(0, y, panelWidth, 0.5));
+        panel->hairlines.push_back(CGRectMake(panelWidth / 2 - CGFloat(0.25), y, 0.5, height));
+        _buttons[0]->setFrame(CGRectMake(margin, y, half, height));
+        _buttons[1]->setFrame(CGRectMake(margin + half + gap, y, half, height));
+        y += height;
     } else {
         for (size_t i = 0; i < count; ++i) {
             // The cancel button goes last in a stack.
             size_t slot = (_cancelButtonIndex == 0 && count > 1) ? (i == 0 ? count - 1 : i - 1) : i;
-            CGFloat top = y + kButtonHeight * CGFloat(slot);
-            panel->hairlines.push_back(CGRectMake(0, top, kPanelWidth, 0.5));
-            _buttons[i]->setFrame(CGRectMake(0, top, kPanelWidth, kButtonHeight));
+            CGFloat top = y + (height + gap) * CGFloat(slot);
+            panel->hairlines.push_back(CGRectMake(0, top, panelWidth, 0.5));
+            _buttons[i]->setFrame(CGRectMake(margin, top, rowWidth, height));
         }
-        y += kButtonHeight * CGFloat(count);
+        if (count > 0)
+            y += (height + gap) * CGFloat(count) - gap;
     }
+    if (count > 0)
+        y += margin;
     CGFloat panelHeight = y;
-    panel->setFrame(CGRectMake(std::round((screenBounds.size.width - kPanelWidth) / 2),
-        std::round((screenBounds.size.height - panelHeight) / 2), kPanelWidth, panelHeight));
+    panel->setFrame(CGRectMake(std::round((screenBounds.size.width - panelWidth) / 2),
+        std::round((screenBounds.size.height - panelHeight) / 2), panelWidth, panelHeight));
 }
 
 void UIAlertView::animateVisibility(double from, double to, std::function<void()> completion)
@@ -267,8 +279,9 @@ void UIAlertView::drawAlert(render::Painter& painter)
         painter.translate(-panel.midX(), -panel.midY());
     }
     // The panel is frosted glass over the dimmed screen; the blur grows as the panel fades in.
+    const UIKitLook& look = UIKitLook::current();
     painter.blurRegion({ panel.minX(), panel.minY(), panel.size.width, panel.size.height },
-        kBackdropBlurRadius * std::min(_presence, 1.0), kCornerRadius);
+        look.backdropBlurRadius * std::min(_presence, 1.0), look.alertCornerRadius);
     // Only a panel on its way in or out needs a group of its own for its opacity; the group
     // covers the panel and no more.
     bool fading = _presence < 1;

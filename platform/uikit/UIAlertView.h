@@ -24,9 +24,6 @@ class UIAlertView final : public UIView {
 public:
     ZENTROVA_CLASS_NAME(UIAlertView)
 
-    static constexpr CGFloat kPanelWidth = 270;
-    static constexpr CGFloat kButtonHeight = 44;
-    static constexpr CGFloat kCornerRadius = 7;
     static constexpr double kAppearDuration = 0.2;
 
     static std::shared_ptr<UIAlertView> initWithTitle(const NSString& title, const NSString& message,

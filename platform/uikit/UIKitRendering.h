@@ -11,7 +11,3 @@
 render::RGBA toRGBA(const UIColor& color);
 render::Font toRenderFont(const UIFont& font);
 render::TextAlignment toRenderAlignment(NSTextAlignment alignment);
-
-// How far, in points, translucent bars and alert panels spread what lies beneath them; zero where
-// the build's look shows the backdrop unblurred. Each build's look file defines it.
-extern const double kBackdropBlurRadius;

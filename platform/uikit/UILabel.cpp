@@ -53,6 +53,8 @@ render::TextStyle textStyle(const UILabel& label, const UIColor& color)
     if (label.numberOfLines() == 0)
         style.lineBreak = render::LineBreak::WordWrap;
     style.lineHeight = label.lineHeight();
+    if (label.shadowColor())
+        style.shadow = render::TextShadow { toRGBA(*label.shadowColor()), 0, -1 };
     return style;
 }
 
@@ -102,6 +104,12 @@ void UILabel::setNumberOfLines(NSInteger lines)
 void UILabel::setLineHeight(CGFloat lineHeight)
 {
     _lineHeight = lineHeight > 0 ? lineHeight : 0;
+    setNeedsDisplay();
+}
+
+void UILabel::setShadowColor(std::optional<UIColor> color)
+{
+    _shadowColor = color;
     setNeedsDisplay();
 }
 

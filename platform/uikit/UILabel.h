@@ -4,6 +4,8 @@
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UIView.h"
 
+#include <optional>
+
 enum NSTextAlignment : NSInteger {
     NSTextAlignmentLeft = 0,
     NSTextAlignmentCenter = 1,
@@ -44,6 +46,9 @@ public:
     // own. Apps set this through a paragraph style; the platform's own views set it directly.
     CGFloat lineHeight() const { return _lineHeight; }
     void setLineHeight(CGFloat lineHeight);
+    // A copy of the text in this colour one point above it, as if engraved; none by default.
+    const std::optional<UIColor>& shadowColor() const { return _shadowColor; }
+    void setShadowColor(std::optional<UIColor> color);
 
     // Draws a text into a rectangle of the painter's current space in the label's font, alignment
     // and line-break mode, with the colour given (buttons draw their titles this way).
@@ -67,4 +72,5 @@ private:
     NSLineBreakMode _lineBreakMode = NSLineBreakByTruncatingTail;
     NSInteger _numberOfLines = 1;
     CGFloat _lineHeight = 0;
+    std::optional<UIColor> _shadowColor;
 };

@@ -1,29 +1,26 @@
 #include "platform/uikit/UINavigationBar.h"
 
+#include "platform/uikit/UIKitLook.h"
 #include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIViewDescription.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr CGFloat kContentHeight = 44;
-constexpr CGFloat kItemInset = 8;
-constexpr CGFloat kTitleSize = 17;
-constexpr CGFloat kItemSize = 17;
-constexpr double kPressedOpacity = 0.2;
 
-render::TextStyle itemStyle()
-{
-    render::TextStyle style;
-    style.font = toRenderFont(UIFont::systemFontOfSize(kItemSize));
-    style.lineBreak = render::LineBreak::SingleLineClip;
-    return style;
-}
-
-// Bar buttons are measured with the engine that draws them.
+// Bar buttons are measured with the engine that draws them, and take whole points so that a
+// bordered button's edges fall on whole pixels.
 CGFloat itemWidth(const NSString& title)
 {
-    return CGFloat(render::measureText(title.utf8(), itemStyle()).width);
+    const UIKitLook& look = UIKitLook::current();
+    render::TextStyle style;
+    style.font = toRenderFont(look.barItemFont);
+    style.lineBreak = render::LineBreak::SingleLineClip;
+    CGFloat text = CGFloat(render::measureText(title.utf8(), style).width);
+    return look.barItemPadding > 0 ? std::ceil(text + 2 * look.barItemPadding) : text;
 }
 
 } // namespace
@@ -88,12 +85,13 @@ std::optional<CGRect> UINavigationBar::frameForBarButtonItem(const UIBarButtonIt
     auto* top = topItem();
     if (!top || !item)
         return std::nullopt;
-    CGFloat contentTop = frame().size.height - kContentHeight;
+    const UIKitLook& look = UIKitLook::current();
+    CGFloat itemTop = frame().size.height - kContentHeight + (kContentHeight - look.barItemHeight) / 2;
     if (item == top->leftBarButtonItem())
-        return CGRectMake(kItemInset, contentTop, itemWidth(item->title()), kContentHeight);
+        return CGRectMake(look.barItemInset, itemTop, itemWidth(item->title()), look.barItemHeight);
     if (item == top->rightBarButtonItem()) {
         CGFloat width = itemWidth(item->title());
-        return CGRectMake(frame().size.width - kItemInset - width, contentTop, width, kContentHeight);
+        return CGRectMake(frame().size.width - look.barItemInset - width, itemTop, width, look.barItemHeight);
     }
     return std::nullopt;
 }
@@ -108,8 +106,9 @@ UIBarButtonItem* UINavigationBar::itemAt(CGPoint location) const
             continue;
         // A little slack around the title, as a finger is not a pointer.
         if (auto rect = frameForBarButtonItem(item)) {
-            CGRect slack = CGRectMake(rect->minX() - kItemInset, rect->minY(), rect->size.width + 2 * kItemInset,
-                rect->size.height);
+            CGFloat inset = UIKitLook::current().barItemInset;
+            CGFloat contentTop = frame().size.height - kContentHeight;
+            CGRect slack = CGRectMake(rect->minX() - inset, contentTop, rect->size.width + 2 * inset, kContentHeight);
             if (CGRectContainsPoint(slack, location))
                 return item;
         }
@@ -157,21 +156,9 @@ void UINavigationBar::touchesCancelled()
 void UINavigationBar::drawContent(render::Painter& painter)
 {
     CGRect b = bounds();
-    render::RGBA fill;
-    if (_barStyle == UIBarStyleBlack && !_barTintColor)
-        fill = { 0, 0, 0, 1 };
-    else if (_barTintColor)
-        fill = toRGBA(*_barTintColor);
-    else
-        fill = { 0.97, 0.97, 0.97, 1 };
-    if (_translucent) {
-        fill.a *= 0.9;
-        painter.blurRegion({ 0, 0, b.size.width, b.size.height }, kBackdropBlurRadius);
-    }
-    painter.fillRect({ 0, 0, b.size.width, b.size.height }, fill);
-    render::RGBA hairline = _barStyle == UIBarStyleBlack ? render::RGBA { 0.2, 0.2, 0.2, 1 }
-                                                         : render::RGBA { 0, 0, 0, 0.3 };
-    painter.line(0, b.size.height - 0.25, b.size.width, b.size.height - 0.25, 0.5, hairline);
+    const UIKitLook& look = UIKitLook::current();
+    UIBarAppearance appearance { b.size, _barStyle == UIBarStyleBlack, _translucent, _barTintColor };
+    UIKitLookDrawing::drawNavigationBar(painter, appearance);
 
     auto* top = topItem();
     if (!top)
@@ -179,27 +166,22 @@ void UINavigationBar::drawContent(render::Painter& painter)
     CGFloat contentTop = b.size.height - kContentHeight;
     if (!top->title().isEmpty()) {
         render::TextStyle style;
-        style.font = toRenderFont(UIFont::boldSystemFontOfSize(kTitleSize));
+        style.font = toRenderFont(look.barTitleFont);
         style.color = toRGBA(titleColor());
         style.alignment = render::TextAlignment::Center;
+        if (look.titleShadowColor)
+            style.shadow = render::TextShadow { toRGBA(*look.titleShadowColor), 0, -1 };
         // The title keeps clear of the bar buttons.
         CGFloat inset = 8;
         for (auto* item : { top->leftBarButtonItem(), top->rightBarButtonItem() }) {
             if (auto rect = frameForBarButtonItem(item))
-                inset = std::max(inset, rect->size.width + 2 * kItemInset);
+                inset = std::max(inset, rect->size.width + 2 * look.barItemInset);
         }
         painter.drawText(top->title().utf8(), { inset, contentTop, b.size.width - 2 * inset, kContentHeight }, style);
     }
     for (auto* item : { top->leftBarButtonItem(), top->rightBarButtonItem() }) {
-        auto rect = frameForBarButtonItem(item);
-        if (!rect)
-            continue;
-        render::TextStyle style = itemStyle();
-        style.color = toRGBA(kSystemTintColor);
-        if (item == _pressed)
-            style.color.a *= kPressedOpacity;
-        painter.drawText(item->title().utf8(), { rect->minX(), rect->minY(), rect->size.width, rect->size.height },
-            style);
+        if (auto rect = frameForBarButtonItem(item))
+            UIKitLookDrawing::drawBarButtonItem(painter, appearance, *rect, item->title(), item == _pressed);
     }
 }
 

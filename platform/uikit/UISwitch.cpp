@@ -1,6 +1,6 @@
 #include "platform/uikit/UISwitch.h"
 
-#include "platform/uikit/UIKitRendering.h"
+#include "platform/uikit/UIKitLook.h"
 #include "platform/uikit/UIViewDescription.h"
 
 #include <algorithm>
@@ -8,9 +8,11 @@
 
 namespace {
 constexpr double kSlideDuration = 0.25;
-constexpr render::RGBA kOnTrack { 76 / 255.0, 217 / 255.0, 100 / 255.0, 1 };
-constexpr render::RGBA kOffBorder { 0.898, 0.898, 0.898, 1 };
-constexpr render::RGBA kWhite { 1, 1, 1, 1 };
+}
+
+CGSize UISwitch::intrinsicSize()
+{
+    return UIKitLook::current().switchSize;
 }
 
 std::shared_ptr<UISwitch> UISwitch::create(CGRect frame)
@@ -19,13 +21,13 @@ std::shared_ptr<UISwitch> UISwitch::create(CGRect frame)
 }
 
 UISwitch::UISwitch(CGRect frame)
-    : UIControl({ frame.origin, { kWidth, kHeight } })
+    : UIControl({ frame.origin, intrinsicSize() })
 {
 }
 
 void UISwitch::setFrame(CGRect frame)
 {
-    UIControl::setFrame({ frame.origin, { kWidth, kHeight } });
+    UIControl::setFrame({ frame.origin, intrinsicSize() });
 }
 
 void UISwitch::setOn(bool on, bool animated)
@@ -79,7 +81,7 @@ void UISwitch::touchesMoved(CGPoint location)
         UIControl::touchesMoved(location);
         return;
     }
-    const double travel = kWidth - (kHeight - 4) - 4;
+    const double travel = UIKitLook::current().switchKnobTravel();
     _knobPosition = std::clamp(_knobStart + (location.x - _touchStartX) / travel, 0.0, 1.0);
     setNeedsDisplay();
 }
@@ -107,22 +109,7 @@ void UISwitch::touchesCancelled()
 
 void UISwitch::drawContent(render::Painter& painter)
 {
-    const double w = kWidth, h = kHeight, radius = h / 2;
-    const double p = std::clamp(_knobPosition, 0.0, 1.0);
-    // The green track grows from the knob as the switch turns on.
-    painter.fillRoundedRect({ 0, 0, w, h }, radius, kOffBorder);
-    painter.fillRoundedRect({ 1.5, 1.5, w - 3, h - 3 }, radius - 1.5, kWhite);
-    if (p > 0) {
-        render::RGBA track = kOnTrack;
-        track.a = p;
-        painter.fillRoundedRect({ 0, 0, w, h }, radius, track);
-    }
-    const double knob = h - 4;
-    double x = 2 + p * (w - knob - 4);
-    // The shadow stays inside the switch's own 51 x 31.
-    painter.fillShadow({ x, 2 + 1, knob, knob }, knob / 2, 2, { 0, 0, 0, 0.3 });
-    painter.fillEllipse({ x, 2, knob, knob }, kWhite);
-    painter.strokeRoundedRect({ x, 2, knob, knob }, knob / 2, 0.5, { 0, 0, 0, 0.08 });
+    UIKitLookDrawing::drawSwitch(painter, _knobPosition);
 }
 
 void UISwitch::describe(UIViewDescription& description) const

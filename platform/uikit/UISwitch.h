@@ -2,7 +2,7 @@
 
 #include "platform/uikit/UIControl.h"
 
-// An on/off switch of the platform's fixed size, 51 x 31 points, whatever frame it is given.
+// An on/off switch of the look's fixed size (UIKitLook::switchSize), whatever frame it is given.
 // A tap toggles it, slides the knob over 0.25 s and sends the value-changed actions once the
 // state has changed. Dragging moves the knob with the finger; on release the switch takes the
 // side the knob is nearer to. A touch that neither drags nor ends inside changes nothing.
@@ -10,8 +10,8 @@ class UISwitch : public UIControl {
 public:
     ZENTROVA_CLASS_NAME(UISwitch)
 
-    static constexpr CGFloat kWidth = 51;
-    static constexpr CGFloat kHeight = 31;
+    // The size every switch takes.
+    static CGSize intrinsicSize();
 
     static std::shared_ptr<UISwitch> create(CGRect frame = CGRectZero);
 

@@ -28,8 +28,9 @@ import time
 
 SCALE = 2  # iPhone 4S: the window has two pixels per point.
 SCREEN_POINTS = (320, 480)
-PANEL_WIDTH = 270
-BUTTON_HEIGHT = 44
+# The alert panel's width in points, and how far above its foot the middle of its button row lies:
+# the main program's buttons fill the panel's foot, the legacy ones stand 12 points in from it.
+ALERT_PANEL = {False: (270, 44 / 2), True: (284, 12 + 43 / 2)}
 STATUS_BAR_HEIGHT = 20
 # The Respring button's frame is (10, 185, 300, 30) in the root view, which starts below the
 # 20-point status bar: its centre is at (160, 220) on screen.
@@ -169,15 +170,16 @@ def light_grey(r, g, b):
     return min(r, g, b) > 200
 
 
-def alert_panel(window):
+def alert_panel(window, legacy):
     """The alert's panel in window pixels once it has finished appearing, or None.
 
-    The panel is the one light area below the status bar: the screen behind it is dark and dimmed,
-    and the status bar, drawn over the dimming, is left out.
+    The panel is the one light area below the status bar (the main program's light panel, or the
+    white border line of the legacy one): the screen behind it is dark and dimmed, and the status
+    bar, drawn over the dimming, is left out.
     """
     image = window.capture()
     box = image.box(light_grey, top=STATUS_BAR_HEIGHT * SCALE)
-    if not box or box[2] - box[0] != PANEL_WIDTH * SCALE:
+    if not box or box[2] - box[0] != ALERT_PANEL[legacy][0] * SCALE:
         return None
     return box
 
@@ -295,13 +297,14 @@ def run_resized(executable, display, work):
 
 
 def run_with_alerts(executable, display, work):
+    legacy = os.path.basename(executable).endswith("Legacy")
     root = tempfile.mkdtemp(prefix="zentrova-e2e-")
     try:
         write_preferences(root, {"alertSwitch.enabled": True})
         app = App(executable, root, display, os.path.join(work, "alerts.log"))
 
         app.window.click(RESPRING_POINT)
-        panel = wait_until(lambda: alert_panel(app.window), 10, "the confirmation alert")
+        panel = wait_until(lambda: alert_panel(app.window, legacy), 10, "the confirmation alert")
         app.window.save(os.path.join(work, "alert.png"))
         if app.calls():
             fail("the alert is up but the app already ran %s" % app.calls())
@@ -309,18 +312,18 @@ def run_with_alerts(executable, display, work):
         centre_x, centre_y = (left + right) / 2, (top + bottom) / 2
         if abs(centre_x - SCREEN_POINTS[0] / 2) > 1 or abs(centre_y - SCREEN_POINTS[1] / 2) > 1:
             fail("the alert panel %s is not centred on the screen" % ((left, top, right, bottom),))
-        row = bottom - BUTTON_HEIGHT / 2
+        row = bottom - ALERT_PANEL[legacy][1]
         no_point = (round(left + (right - left) / 4), round(row))
         yes_point = (round(left + 3 * (right - left) / 4), round(row))
 
         app.window.click(no_point)
-        wait_until(lambda: alert_panel(app.window) is None, 10, "the alert to go after No")
+        wait_until(lambda: alert_panel(app.window, legacy) is None, 10, "the alert to go after No")
         time.sleep(0.3)
         if app.calls():
             fail("No answered the alert but the app ran %s" % app.calls())
 
         app.window.click(RESPRING_POINT)
-        wait_until(lambda: alert_panel(app.window), 10, "the confirmation alert again")
+        wait_until(lambda: alert_panel(app.window, legacy), 10, "the confirmation alert again")
         app.window.click(yes_point)
         wait_until(lambda: RESPRING_LINE in app.calls(), 10, RESPRING_LINE + " after Yes")
         time.sleep(0.3)
@@ -464,10 +467,10 @@ def run_record_and_replay(executable, display, work):
         # Respring, answered "No" with Esc, then again and "Yes" with Return.
         for key in ("Escape", "Return"):
             app.window.click(RESPRING_POINT)
-            wait_until(lambda: alert_panel(app.window), 10, "the confirmation alert")
+            wait_until(lambda: alert_panel(app.window, legacy), 10, "the confirmation alert")
             wait_still(app)
             subprocess.run(["xdotool", "key", "--window", app.window.id, key], env=app.environment, check=True)
-            wait_until(lambda: alert_panel(app.window) is None, 10, "the alert to go after " + key)
+            wait_until(lambda: alert_panel(app.window, legacy) is None, 10, "the alert to go after " + key)
             wait_still(app)
         wait_until(lambda: RESPRING_LINE in app.calls(), 10, RESPRING_LINE + " after Return")
         # Settings, the light switch, Back; the changelog, dragged and turned by the wheel.

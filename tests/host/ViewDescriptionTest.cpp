@@ -132,7 +132,8 @@ TEST_F(ViewDescription, TreeCarriesEachKindsProperties)
     EXPECT_EQ(subviews[0]["items"][0]["rightBarButtonItem"]["title"], "Done");
     EXPECT_EQ(subviews[0]["barTintColor"], nullptr);
     EXPECT_EQ(subviews[1]["on"], false);
-    EXPECT_EQ(subviews[1]["frame"], nlohmann::json::parse("[20, 100, 51, 31]"));
+    CGSize toggle = UISwitch::intrinsicSize();
+    EXPECT_EQ(subviews[1]["frame"], (nlohmann::json { 20, 100, toggle.width, toggle.height }));
     EXPECT_EQ(subviews[2]["textColor"], nlohmann::json::parse("[0, 0, 0, 1]"));
     EXPECT_EQ(subviews[3]["font"], nullptr);
     EXPECT_EQ(subviews[3]["attributeRuns"][0]["range"], nlohmann::json::parse("[0, 68]"));

@@ -3,6 +3,7 @@
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UILabel.h"
+#include "platform/uikit/UIKitLook.h"
 #include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UISwitch.h"
 #include "power/PowerAction.h"
@@ -63,14 +64,15 @@ render::TextStyle wrappingStyle(const UILabel& label)
 
 TEST(SwitchDrawing, KeepsItsFixedSizeAndInkWhateverFrameItIsGiven)
 {
+    const CGSize size = UISwitch::intrinsicSize();
     auto control = UISwitch::create(CGRectMake(0, 0, 200, 100));
-    EXPECT_EQ(control->frame(), CGRectMake(0, 0, UISwitch::kWidth, UISwitch::kHeight));
+    EXPECT_EQ(control->frame(), (CGRect { { 0, 0 }, size }));
     control->setFrame(CGRectMake(10, 20, 300, 5));
-    EXPECT_EQ(control->frame(), CGRectMake(10, 20, 51, 31));
+    EXPECT_EQ(control->frame(), (CGRect { { 10, 20 }, size }));
     control->setFrame(CGRectMake(0, 0, 200, 100));
 
     // Drawn off and on into a surface far larger than the switch: the track and the knob's
-    // shadow must stay inside the 51 x 31 points and still fill most of them.
+    // shadow must stay inside the switch's own size and still fill most of it.
     for (bool on : { false, true }) {
         SCOPED_TRACE(on ? "on" : "off");
         control->setOn(on);
@@ -80,10 +82,10 @@ TEST(SwitchDrawing, KeepsItsFixedSizeAndInkWhateverFrameItIsGiven)
         ASSERT_TRUE(ink);
         EXPECT_GE(ink->left, 0);
         EXPECT_GE(ink->top, 0);
-        EXPECT_LE(ink->right, pixels(UISwitch::kWidth));
-        EXPECT_LE(ink->bottom, pixels(UISwitch::kHeight));
-        EXPECT_GE(ink->right - ink->left, pixels(UISwitch::kWidth) - 2);
-        EXPECT_GE(ink->bottom - ink->top, pixels(UISwitch::kHeight) - 2);
+        EXPECT_LE(ink->right, pixels(size.width));
+        EXPECT_LE(ink->bottom, pixels(size.height));
+        EXPECT_GE(ink->right - ink->left, pixels(size.width) - 2);
+        EXPECT_GE(ink->bottom - ink->top, pixels(size.height) - 2);
     }
 }
 
@@ -171,7 +173,8 @@ TEST_F(LongestAlertLayout, PanelIsCentredWithTheButtonsSideBySideAtItsFoot)
         alert->layoutForScreen(screen);
         EXPECT_EQ(alert->frame(), screen);
         CGRect panel = alert->panel()->frame();
-        EXPECT_EQ(panel.size.width, 270);
+        const UIKitLook& look = UIKitLook::current();
+        EXPECT_EQ(panel.size.width, look.alertWidth);
         EXPECT_NEAR(panel.midX(), screen.midX(), 0.5);
         EXPECT_NEAR(panel.midY(), screen.midY(), 0.5);
         EXPECT_GE(panel.minY(), 0);
@@ -182,9 +185,12 @@ TEST_F(LongestAlertLayout, PanelIsCentredWithTheButtonsSideBySideAtItsFoot)
         ASSERT_TRUE(no && yes);
         EXPECT_EQ(no->currentTitle().utf8(), "No");
         EXPECT_EQ(yes->currentTitle().utf8(), "Yes");
-        CGFloat row = panel.size.height - UIAlertView::kButtonHeight;
-        EXPECT_EQ(no->frame(), CGRectMake(0, row, 135, 44));
-        EXPECT_EQ(yes->frame(), CGRectMake(135, row, 135, 44));
+        // Equal halves of the row, apart by the look's gap and its margin from the sides and foot.
+        const CGFloat margin = look.alertButtonMargin, height = look.alertButtonHeight;
+        const CGFloat half = (look.alertWidth - 2 * margin - look.alertButtonGap) / 2;
+        CGFloat row = panel.size.height - margin - height;
+        EXPECT_EQ(no->frame(), CGRectMake(margin, row, half, height));
+        EXPECT_EQ(yes->frame(), CGRectMake(look.alertWidth - margin - half, row, half, height));
 
         // Title, message and button row follow one another down the panel without touching.
         std::vector<CGRect> parts { titleLabel->frame(), messageLabel->frame(), no->frame(), yes->frame() };

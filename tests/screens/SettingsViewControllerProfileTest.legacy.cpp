@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-// The legacy settings screen: switches 106 points in from the right, a black 44-point bar, the
+// The legacy settings screen: the wide 79 x 27 switches 106 points in from the right, labels as high, a black 44-point bar, the
 // opaque black status bar, and a theme that reaches only the background and the labels.
 namespace {
 
@@ -37,10 +37,10 @@ TEST(SettingsViewControllerLegacy, FramesForEachApplicationFrame)
         AppHarness app({ .device = c.device });
         auto* screen = openSettings(app);
         ASSERT_TRUE(screen);
-        EXPECT_EQ(screen->lightSwitch->frame(), CGRectMake(c.switchX, 120, 51, 31));
-        EXPECT_EQ(screen->alertSwitch->frame(), CGRectMake(c.switchX, 180, 51, 31));
-        EXPECT_EQ(screen->lightsLabel->frame(), CGRectMake(15, 120, 110, 31));
-        EXPECT_EQ(screen->textLabel1->frame(), CGRectMake(15, 180, 110, 31));
+        EXPECT_EQ(screen->lightSwitch->frame(), CGRectMake(c.switchX, 120, 79, 27));
+        EXPECT_EQ(screen->alertSwitch->frame(), CGRectMake(c.switchX, 180, 79, 27));
+        EXPECT_EQ(screen->lightsLabel->frame(), CGRectMake(15, 120, 110, 27));
+        EXPECT_EQ(screen->textLabel1->frame(), CGRectMake(15, 180, 110, 27));
         EXPECT_EQ(screen->view()->subviews()[3]->frame(), c.donate);
         EXPECT_EQ(screen->navBar->frame(), CGRectMake(0, 0, c.width, 44));
         EXPECT_TRUE(screen->view()->constraints().empty());

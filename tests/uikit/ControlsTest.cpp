@@ -56,7 +56,7 @@ public:
 TEST_F(ControlsTest, SwitchTapsDragsAndTouchesThatEndOutside)
 {
     auto toggle = UISwitch::create(CGRectMake(320 - 66, 120, 0, 0));
-    EXPECT_EQ(toggle->frame(), CGRectMake(254, 120, 51, 31));
+    EXPECT_EQ(toggle->frame(), (CGRect { { 254, 120 }, UISwitch::intrinsicSize() }));
     auto watcher = SwitchWatcher::create();
     watcher->toggle = toggle.get();
     toggle->addTarget(watcher.get(), &SwitchWatcher::switched, UIControlEventValueChanged);

@@ -144,9 +144,9 @@ TEST_F(UIKitTest, ControlTargetsAreNotOwned)
 TEST_F(UIKitTest, SwitchKeepsItsSizeAndToggles)
 {
     auto toggle = UISwitch::create(CGRectMake(254, 120, 0, 0));
-    EXPECT_EQ(toggle->frame(), CGRectMake(254, 120, 51, 31));
+    EXPECT_EQ(toggle->frame(), (CGRect { { 254, 120 }, UISwitch::intrinsicSize() }));
     toggle->setFrame(CGRectMake(1, 2, 300, 300));
-    EXPECT_EQ(toggle->frame().size, CGSizeMake(51, 31));
+    EXPECT_EQ(toggle->frame().size, UISwitch::intrinsicSize());
 
     auto presses = Presses::create();
     toggle->addTarget(presses.get(), &Presses::pressed, UIControlEventValueChanged);
