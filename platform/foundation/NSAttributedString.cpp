@@ -1,13 +1,15 @@
 #include "platform/foundation/NSAttributedString.h"
 
+#include <algorithm>
 #include <cassert>
+#include <utility>
 
-std::shared_ptr<NSAttributedString> NSAttributedString::initWithString(const NSString& string, NSDictionary attributes)
+std::shared_ptr<NSAttributedString> NSAttributedString::initWithString(NSString string, NSDictionary attributes)
 {
     auto result = std::shared_ptr<NSAttributedString>(new NSAttributedString);
-    result->_string = string;
-    if (string.length())
-        result->_runs.push_back({ { 0, string.length() }, std::move(attributes) });
+    result->_string = std::move(string);
+    if (result->length())
+        result->_runs.push_back({ { 0, result->length() }, std::move(attributes) });
     return result;
 }
 
@@ -28,13 +30,29 @@ std::shared_ptr<NSMutableAttributedString> NSMutableAttributedString::initWithAt
     return result;
 }
 
-std::shared_ptr<NSMutableAttributedString> NSMutableAttributedString::initWithString(const NSString& string)
+std::shared_ptr<NSMutableAttributedString> NSMutableAttributedString::initWithString(NSString string, NSDictionary attributes)
 {
     auto result = std::shared_ptr<NSMutableAttributedString>(new NSMutableAttributedString);
-    result->_string = string;
-    if (string.length())
-        result->_runs.push_back({ { 0, string.length() }, { } });
+    result->_string = std::move(string);
+    if (result->length())
+        result->_runs.push_back({ { 0, result->length() }, std::move(attributes) });
     return result;
+}
+
+void NSMutableAttributedString::noteEdit(NSRange range)
+{
+    if (_edited.location == static_cast<NSUInteger>(NSNotFound)) {
+        _edited = range;
+        return;
+    }
+    NSUInteger start = std::min(_edited.location, range.location);
+    NSUInteger end = std::max(_edited.end(), range.end());
+    _edited = { start, end - start };
+}
+
+NSRange NSMutableAttributedString::takeEditedRange()
+{
+    return std::exchange(_edited, NSRange { static_cast<NSUInteger>(NSNotFound), 0 });
 }
 
 void NSMutableAttributedString::setAttributes(const NSDictionary& attributes, NSRange range)
@@ -58,6 +76,7 @@ void NSMutableAttributedString::setAttributes(const NSDictionary& attributes, NS
     }
     _runs = std::move(runs);
     coalesce();
+    noteEdit(range);
 }
 
 void NSMutableAttributedString::addAttribute(const NSString& name, const std::any& value, NSRange range)
@@ -83,6 +102,7 @@ void NSMutableAttributedString::addAttribute(const NSString& name, const std::an
     }
     _runs = std::move(runs);
     coalesce();
+    noteEdit(range);
 }
 
 void NSMutableAttributedString::coalesce()
