@@ -60,22 +60,21 @@ void NSMutableAttributedString::setAttributes(const NSDictionary& attributes, NS
     assert(range.end() <= length());
     if (range.end() > length() || range.length == 0)
         return;
-    std::vector<Run> runs;
-    for (auto& run : _runs) {
-        // The part of each run before and after the range keeps its attributes.
-        if (run.range.location < range.location) {
-            NSUInteger end = std::min(run.range.end(), range.location);
-            runs.push_back({ { run.range.location, end - run.range.location }, run.attributes });
-        }
-        if (run.range.location <= range.location && run.range.end() > range.location)
-            runs.push_back({ range, attributes });
-        if (run.range.end() > range.end()) {
-            NSUInteger start = std::max(run.range.location, range.end());
-            runs.push_back({ { start, run.range.end() - start }, run.attributes });
-        }
+    // Only the runs that reach into the range change: the part of the first before it and of the
+    // last after it keep their attributes, and the range becomes one run. The others stay where
+    // they are, so a text with many runs is not copied for each change.
+    auto first = std::partition_point(_runs.begin(), _runs.end(), [&](const Run& run) { return run.range.end() <= range.location; });
+    auto last = std::partition_point(first, _runs.end(), [&](const Run& run) { return run.range.location < range.end(); });
+    std::vector<Run> replacement;
+    if (first != last && first->range.location < range.location)
+        replacement.push_back({ { first->range.location, range.location - first->range.location }, first->attributes });
+    replacement.push_back({ range, attributes });
+    if (first != last && std::prev(last)->range.end() > range.end()) {
+        const Run& tail = *std::prev(last);
+        replacement.push_back({ { range.end(), tail.range.end() - range.end() }, tail.attributes });
     }
-    _runs = std::move(runs);
-    coalesce();
+    auto at = _runs.erase(first, last);
+    _runs.insert(at, std::make_move_iterator(replacement.begin()), std::make_move_iterator(replacement.end()));
     noteEdit(range);
 }
 
