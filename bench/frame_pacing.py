@@ -145,7 +145,7 @@ def measure(app, display, root, device, scale, width, slides):
 
 def main():
     app = sys.argv[1] if len(sys.argv) > 1 else "build/bin/Zentrova"
-    changelog = sys.argv[2] if len(sys.argv) > 2 else os.path.join(os.path.dirname(os.path.realpath(app)), "CHANGELOG.txt")
+    changelog = sys.argv[2] if len(sys.argv) > 2 and sys.argv[2] else os.path.join(os.path.dirname(os.path.realpath(app)), "CHANGELOG.txt")
     slides = int(sys.argv[3]) if len(sys.argv) > 3 else 5
     if not os.access(app, os.X_OK):
         sys.exit("frame_pacing.py: no program at %s (build it first: make build)" % app)

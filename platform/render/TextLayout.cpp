@@ -31,11 +31,6 @@ bool isLowSurrogate(char16_t unit)
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-bool isParagraphDelimiter(char16_t unit)
-{
-    return unit == u'\n' || unit == u'\r' || unit == 0x2029;
-}
-
 // A code point that belongs to the character before it: combining marks, the zero-width joiner,
 // variation selectors, emoji modifiers and tags.
 bool isExtending(char32_t cp)
@@ -178,7 +173,7 @@ size_t TextLayout::cutPoint(size_t start, size_t limit, size_t paragraphEnd) con
 
 void TextLayout::cutIntoBlocks()
 {
-    // Visible characters only: marks and the halves of surrogate pairs take no room of their own.
+    // Characters that take room of their own: not marks, not the second halves of surrogate pairs.
     auto characters = [&](size_t from, size_t to) {
         size_t count = 0;
         for (size_t at = from; at < to; ++at) {
@@ -196,9 +191,21 @@ void TextLayout::cutIntoBlocks()
         open.reset();
     };
     for (size_t start = 0;;) {
+        // One pass finds the paragraph's end and counts its characters, quickly through Latin text.
         size_t contentEnd = start;
-        while (contentEnd < length && !isParagraphDelimiter(_text[contentEnd]))
-            ++contentEnd;
+        size_t visible = 0;
+        for (; contentEnd < length; ++contentEnd) {
+            char16_t unit = _text[contentEnd];
+            if (unit < 0x300) {
+                if (unit == u'\n' || unit == u'\r')
+                    break;
+                ++visible;
+                continue;
+            }
+            if (unit == 0x2029)
+                break;
+            visible += isLowSurrogate(unit) || isExtending(unit) ? 0 : 1;
+        }
         uint8_t delimiter = 0;
         if (contentEnd < length)
             delimiter = _text[contentEnd] == u'\r' && contentEnd + 1 < length && _text[contentEnd + 1] == u'\n' ? 2 : 1;
@@ -212,7 +219,7 @@ void TextLayout::cutIntoBlocks()
             }
             open->end = next;
             open->delimiter = delimiter;
-            open->lines += estimatedLines(characters(start, contentEnd), true);
+            open->lines += estimatedLines(visible, true);
             ++paragraphsInBlock;
         } else {
             close();
