@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace render {
 
@@ -417,6 +418,11 @@ TextLayout::Refinement TextLayout::layOutBetween(double top, double bottom, doub
 {
     Refinement refinement;
     ++_useCount;
+    // A text of a few blocks costs little more to lay out whole, and then every height is exact.
+    if (_text.size() <= kLaidOutWhole) {
+        top = -std::numeric_limits<double>::infinity();
+        bottom = std::numeric_limits<double>::infinity();
+    }
     for (size_t index = blockAt(top); index < _blocks.size(); ++index) {
         updateTops();
         if (_tops[index] >= bottom && _tops[index] > top)

@@ -49,6 +49,8 @@ public:
     static constexpr size_t kBlockUnits = 2048;
     static constexpr size_t kMaximumParagraphsPerBlock = 64;
     static constexpr size_t kMaximumMarksPerCharacter = 32;
+    // A text up to this many units is laid out whole the first time any of it is needed.
+    static constexpr size_t kLaidOutWhole = 4 * kBlockUnits;
     // How many blocks keep their Pango layout besides those a frame is drawing.
     static constexpr size_t kCachedBlocks = 48;
 
