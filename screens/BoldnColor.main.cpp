@@ -11,14 +11,12 @@ void boldRange(UITextView& textView, NSRange range, const UIColor& withColor)
 {
     if (!textView.respondsToSelector("setAttributedText:"))
         return;
-    // A copy of the attributed text keeps every run the view has; plain text starts with none.
-    std::shared_ptr<NSMutableAttributedString> text = textView.attributedText()
-        ? NSMutableAttributedString::initWithAttributedString(*textView.attributedText())
-        : NSMutableAttributedString::initWithString(textView.text());
+    // The view's own copy of its text takes the emphasis in place, every run it has kept (plain
+    // text has none): a screen that emphasises several headings copies a long text once, not once
+    // a heading, and only the part of it that changed is laid out again.
     std::any objects[] = { UIFont::boldSystemFontOfSize(16.0), withColor };
     NSString keys[] = { NSFontAttributeName, NSForegroundColorAttributeName };
-    text->setAttributes(dictionaryWithObjects(objects, keys, 2), range);
-    textView.setAttributedText(text);
+    textView.textStorage().setAttributes(dictionaryWithObjects(objects, keys, 2), range);
 }
 
 void boldSubstring(UITextView& textView, const std::optional<NSString>& substring,

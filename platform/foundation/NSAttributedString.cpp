@@ -1,13 +1,15 @@
 #include "platform/foundation/NSAttributedString.h"
 
+#include <algorithm>
 #include <cassert>
+#include <utility>
 
-std::shared_ptr<NSAttributedString> NSAttributedString::initWithString(const NSString& string, NSDictionary attributes)
+std::shared_ptr<NSAttributedString> NSAttributedString::initWithString(NSString string, NSDictionary attributes)
 {
     auto result = std::shared_ptr<NSAttributedString>(new NSAttributedString);
-    result->_string = string;
-    if (string.length())
-        result->_runs.push_back({ { 0, string.length() }, std::move(attributes) });
+    result->_string = std::move(string);
+    if (result->length())
+        result->_runs.push_back({ { 0, result->length() }, std::move(attributes) });
     return result;
 }
 
@@ -28,13 +30,29 @@ std::shared_ptr<NSMutableAttributedString> NSMutableAttributedString::initWithAt
     return result;
 }
 
-std::shared_ptr<NSMutableAttributedString> NSMutableAttributedString::initWithString(const NSString& string)
+std::shared_ptr<NSMutableAttributedString> NSMutableAttributedString::initWithString(NSString string, NSDictionary attributes)
 {
     auto result = std::shared_ptr<NSMutableAttributedString>(new NSMutableAttributedString);
-    result->_string = string;
-    if (string.length())
-        result->_runs.push_back({ { 0, string.length() }, { } });
+    result->_string = std::move(string);
+    if (result->length())
+        result->_runs.push_back({ { 0, result->length() }, std::move(attributes) });
     return result;
+}
+
+void NSMutableAttributedString::noteEdit(NSRange range)
+{
+    if (_edited.location == static_cast<NSUInteger>(NSNotFound)) {
+        _edited = range;
+        return;
+    }
+    NSUInteger start = std::min(_edited.location, range.location);
+    NSUInteger end = std::max(_edited.end(), range.end());
+    _edited = { start, end - start };
+}
+
+NSRange NSMutableAttributedString::takeEditedRange()
+{
+    return std::exchange(_edited, NSRange { static_cast<NSUInteger>(NSNotFound), 0 });
 }
 
 void NSMutableAttributedString::setAttributes(const NSDictionary& attributes, NSRange range)
@@ -42,22 +60,22 @@ void NSMutableAttributedString::setAttributes(const NSDictionary& attributes, NS
     assert(range.end() <= length());
     if (range.end() > length() || range.length == 0)
         return;
-    std::vector<Run> runs;
-    for (auto& run : _runs) {
-        // The part of each run before and after the range keeps its attributes.
-        if (run.range.location < range.location) {
-            NSUInteger end = std::min(run.range.end(), range.location);
-            runs.push_back({ { run.range.location, end - run.range.location }, run.attributes });
-        }
-        if (run.range.location <= range.location && run.range.end() > range.location)
-            runs.push_back({ range, attributes });
-        if (run.range.end() > range.end()) {
-            NSUInteger start = std::max(run.range.location, range.end());
-            runs.push_back({ { start, run.range.end() - start }, run.attributes });
-        }
+    // Only the runs that reach into the range change: the part of the first before it and of the
+    // last after it keep their attributes, and the range becomes one run. The others stay where
+    // they are, so a text with many runs is not copied for each change.
+    auto first = std::partition_point(_runs.begin(), _runs.end(), [&](const Run& run) { return run.range.end() <= range.location; });
+    auto last = std::partition_point(first, _runs.end(), [&](const Run& run) { return run.range.location < range.end(); });
+    std::vector<Run> replacement;
+    if (first != last && first->range.location < range.location)
+        replacement.push_back({ { first->range.location, range.location - first->range.location }, first->attributes });
+    replacement.push_back({ range, attributes });
+    if (first != last && std::prev(last)->range.end() > range.end()) {
+        const Run& tail = *std::prev(last);
+        replacement.push_back({ { range.end(), tail.range.end() - range.end() }, tail.attributes });
     }
-    _runs = std::move(runs);
-    coalesce();
+    auto at = _runs.erase(first, last);
+    _runs.insert(at, std::make_move_iterator(replacement.begin()), std::make_move_iterator(replacement.end()));
+    noteEdit(range);
 }
 
 void NSMutableAttributedString::addAttribute(const NSString& name, const std::any& value, NSRange range)
@@ -83,6 +101,7 @@ void NSMutableAttributedString::addAttribute(const NSString& name, const std::an
     }
     _runs = std::move(runs);
     coalesce();
+    noteEdit(range);
 }
 
 void NSMutableAttributedString::coalesce()

@@ -18,7 +18,7 @@ public:
         NSDictionary attributes;
     };
 
-    static std::shared_ptr<NSAttributedString> initWithString(const NSString& string, NSDictionary attributes = { });
+    static std::shared_ptr<NSAttributedString> initWithString(NSString string, NSDictionary attributes = { });
 
     const NSString& string() const { return _string; }
     NSUInteger length() const { return _string.length(); }
@@ -39,7 +39,7 @@ public:
 
     // A copy with every attribute run of the original.
     static std::shared_ptr<NSMutableAttributedString> initWithAttributedString(const NSAttributedString& other);
-    static std::shared_ptr<NSMutableAttributedString> initWithString(const NSString& string);
+    static std::shared_ptr<NSMutableAttributedString> initWithString(NSString string, NSDictionary attributes = { });
 
     // Replaces every attribute of the characters in the range with exactly the given set; the
     // range must lie within the string.
@@ -47,7 +47,15 @@ public:
     // Sets one attribute on the characters in the range, keeping their others.
     void addAttribute(const NSString& name, const std::any& value, NSRange range);
 
+    // The smallest range that holds every change of attributes since the last call, which then
+    // starts afresh; {NSNotFound, 0} when nothing changed. Whoever lays the text out reads it to
+    // lay out again only what changed.
+    NSRange takeEditedRange();
+
 private:
     NSMutableAttributedString() = default;
     void coalesce();
+    void noteEdit(NSRange range);
+
+    NSRange _edited { static_cast<NSUInteger>(NSNotFound), 0 };
 };

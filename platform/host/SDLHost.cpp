@@ -16,9 +16,11 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <ctime>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -37,6 +39,30 @@ int renderDriverNamed(const char* name)
             return index;
     }
     return -1;
+}
+
+// How long the display shows a frame: its refresh interval, 60 Hz when it does not say.
+double refreshInterval(SDL_Window* window)
+{
+    SDL_DisplayMode mode {};
+    if (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0)
+        return 1.0 / mode.refresh_rate;
+    return 1.0 / 60;
+}
+
+// Waits for the next event until a deadline, to a fraction of a millisecond: SDL waits in whole
+// milliseconds, so the last part of the wait is a sleep of its own.
+bool waitForEventUntil(SDL_Event& event, double deadline)
+{
+    double left = deadline - secondsNow();
+    if (left >= 0.001 && SDL_WaitEventTimeout(&event, int(left * 1000)))
+        return true;
+    if (SDL_PollEvent(&event))
+        return true;
+    left = deadline - secondsNow();
+    if (left > 0)
+        std::this_thread::sleep_for(std::chrono::duration<double>(left));
+    return SDL_PollEvent(&event);
 }
 
 } // namespace
@@ -181,11 +207,34 @@ int SDLHost::run(UIApplication& application, SessionRecorder* recorder)
     bool running = true;
     UIMarkNeedsDisplay();
     int lastMinute = -1;
+    // While something moves, frames go out on the display's deadlines: the wait before a frame is
+    // what is left of the refresh interval after the last one's work, not an interval on top of it.
+    // A renderer that waits for the vertical blank in its present paces the frames itself, which
+    // shows as a present that returned close to the next deadline (a virtual display's renderer
+    // may claim to wait and not do it).
+    const double interval = refreshInterval(_window);
+    SDL_RendererInfo info {};
+    const bool presentWaitsForVSync
+        = SDL_GetRendererInfo(_renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC);
+    double nextFrame = secondsNow();
+    bool presented = false;
+    auto drawFrame = [&] {
+        presented = true;
+        double start = secondsNow();
+        // On time, the next deadline is an interval after this one; after an idle spell, a late
+        // frame or an early one for input, an interval after now.
+        nextFrame = start >= nextFrame && start - nextFrame < interval ? nextFrame + interval : start + interval;
+        present(application);
+    };
     while (running) {
         SDL_Event event;
-        // Wait for events a frame at a time while something moves, and a few times a second for
-        // the clock when nothing does; an event ends the wait at once.
-        bool haveEvent = SDL_WaitEventTimeout(&event, runLoopIsBusy() ? 16 : 250);
+        // Wait for events until the next frame's deadline while something moves, and a few times a
+        // second for the clock when nothing does; an event ends the wait at once.
+        bool pacedByPresent = presentWaitsForVSync && presented && secondsNow() >= nextFrame - interval / 2;
+        bool haveEvent = !runLoopIsBusy() ? SDL_WaitEventTimeout(&event, 250)
+            : pacedByPresent              ? SDL_PollEvent(&event)
+                                          : waitForEventUntil(event, nextFrame);
+        presented = false;
         while (haveEvent) {
             switch (event.type) {
             case SDL_QUIT:
@@ -240,8 +289,7 @@ int SDLHost::run(UIApplication& application, SessionRecorder* recorder)
             lastMinute = local.tm_min;
             UIMarkNeedsDisplay();
         }
-        turnRunLoop([clockOffset](CAAnimationEngine& engine) { engine.advanceTo(secondsNow() + clockOffset); },
-            [&] { present(application); });
+        turnRunLoop([clockOffset](CAAnimationEngine& engine) { engine.advanceTo(secondsNow() + clockOffset); }, drawFrame);
     }
     return 0;
 }

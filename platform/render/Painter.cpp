@@ -662,10 +662,9 @@ void Painter::drawTextLayout(const TextLayout& layout, double x, double y, doubl
     y = std::round(y);
     cairo_device_to_user(_cr, &x, &y);
     setColor(_cr, color);
-    auto [first, last] = layout.linesBetween(top, bottom);
-    for (auto* line = first; line != last; ++line) {
-        cairo_move_to(_cr, x + line->left, y + line->baseline);
-        pango_cairo_show_layout_line(_cr, line->line);
+    for (auto& line : layout.linesBetween(top, bottom)) {
+        cairo_move_to(_cr, x + line.left, y + line.baseline);
+        pango_cairo_show_layout_line(_cr, line.line);
     }
     cairo_new_path(_cr);
 }
@@ -673,24 +672,11 @@ void Painter::drawTextLayout(const TextLayout& layout, double x, double y, doubl
 void Painter::fillTextRange(const TextLayout& layout, double x, double y, size_t start, size_t end, double top,
     double bottom, const RGBA& color)
 {
-    if (start >= end)
+    auto rects = layout.rangeRects(start, end, top, bottom);
+    if (rects.empty())
         return;
-    auto [first, last] = layout.linesBetween(top, bottom);
-    for (auto* line = first; line != last; ++line) {
-        size_t lineStart = line->paragraphStart + static_cast<size_t>(line->line->start_index);
-        size_t lineEnd = lineStart + static_cast<size_t>(line->line->length);
-        if (end <= lineStart || start > lineEnd)
-            continue;
-        int* ranges = nullptr;
-        int count = 0;
-        pango_layout_line_get_x_ranges(line->line, static_cast<int>(std::max(start, lineStart) - line->paragraphStart),
-            static_cast<int>(std::min(end, lineEnd) - line->paragraphStart), &ranges, &count);
-        for (int i = 0; i < count; ++i) {
-            double left = fromPango(ranges[2 * i]), right = fromPango(ranges[2 * i + 1]);
-            cairo_rectangle(_cr, x + left, y + line->top, right - left, line->bottom - line->top);
-        }
-        g_free(ranges);
-    }
+    for (auto& rect : rects)
+        cairo_rectangle(_cr, x + rect.x, y + rect.y, rect.width, rect.height);
     setColor(_cr, color);
     cairo_fill(_cr);
 }

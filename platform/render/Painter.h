@@ -177,8 +177,8 @@ public:
     // Draws the lines of a kept layout that lie within [top, bottom) of its own coordinates, with
     // its top left corner at (x, y). Runs without a colour of their own take the given colour.
     void drawTextLayout(const TextLayout& layout, double x, double y, double top, double bottom, const RGBA& color);
-    // Fills the boxes that the characters [start, end) of a kept layout occupy, within the lines
-    // in [top, bottom): a selection's highlight.
+    // Fills the boxes that the characters [start, end) (UTF-16 units) of a kept layout occupy,
+    // within the lines in [top, bottom): a selection's highlight.
     void fillTextRange(const TextLayout& layout, double x, double y, size_t start, size_t end, double top, double bottom,
         const RGBA& color);
     // The text as drawText would lay it out in a rect of the given width: lines joined by '\n',

@@ -33,26 +33,51 @@ bool UITextView::respondsToSelector(std::string_view selector) const
     return selector == "setAttributedText:" || selector == "attributedText" || selector == "setText:" || selector == "text";
 }
 
-NSString UITextView::text() const
+const NSString& UITextView::text() const
 {
-    return _attributedText ? _attributedText->string() : NSString();
+    static const NSString kEmpty;
+    return _attributedText ? _attributedText->string() : kEmpty;
 }
 
-void UITextView::setText(const std::optional<NSString>& text)
+void UITextView::setText(std::optional<NSString> text)
 {
     NSDictionary attributes;
     if (_font)
         attributes[NSFontAttributeName] = *_font;
     attributes[NSForegroundColorAttributeName] = _textColor;
-    _attributedText = NSAttributedString::initWithString(text.value_or(NSString()), attributes);
+    // The characters move into the view: a long file is held once.
+    _ownText = NSMutableAttributedString::initWithString(text ? std::move(*text) : NSString(), attributes);
+    _attributedText = _ownText;
     _contentOffset = { 0, 0 };
     textDidChange();
+}
+
+std::shared_ptr<NSAttributedString> UITextView::attributedText() const
+{
+    // Once handed out the text is no longer the view's alone: the next change copies it first.
+    _ownText.reset();
+    return _attributedText;
 }
 
 void UITextView::setAttributedText(std::shared_ptr<NSAttributedString> text)
 {
     _attributedText = std::move(text);
+    _ownText.reset();
     textDidChange();
+}
+
+NSMutableAttributedString& UITextView::textStorage()
+{
+    if (!_ownText) {
+        _ownText = _attributedText ? NSMutableAttributedString::initWithAttributedString(*_attributedText)
+                                   : NSMutableAttributedString::initWithString(NSString());
+        _ownText->takeEditedRange();
+        _attributedText = _ownText;
+        // The layout reads the characters where they are kept, and the copy keeps them elsewhere.
+        _layout.reset();
+    }
+    setNeedsDisplay();
+    return *_ownText;
 }
 
 void UITextView::textDidChange()
@@ -65,7 +90,6 @@ void UITextView::layoutDidChange()
 {
     // Laid out again when next needed, so that a run of changes costs one layout.
     _layout.reset();
-    _selectedBytes.reset();
     setNeedsDisplay();
 }
 
@@ -73,9 +97,8 @@ void UITextView::setAttributeOnWholeText(const NSString& name, std::any value)
 {
     if (!_attributedText || !_attributedText->length())
         return;
-    auto text = NSMutableAttributedString::initWithAttributedString(*_attributedText);
-    text->addAttribute(name, value, { 0, text->length() });
-    _attributedText = std::move(text);
+    NSMutableAttributedString& text = textStorage();
+    text.addAttribute(name, value, { 0, text.length() });
 }
 
 void UITextView::setFont(const UIFont& font)
@@ -129,63 +152,103 @@ CGFloat UITextView::layoutWidth() const
     return std::max<CGFloat>(0, frame().size.width - 2 * kLinePadding);
 }
 
-const render::TextLayout* UITextView::layout() const
+namespace {
+
+std::vector<render::UnitRun> unitRuns(const std::vector<UITextView::AttributeRun>& runs)
+{
+    std::vector<render::UnitRun> converted;
+    converted.reserve(runs.size());
+    for (auto& run : runs) {
+        if (!run.font && !run.color)
+            continue;
+        render::UnitRun unitRun { run.range.location, run.range.end(), std::nullopt, std::nullopt };
+        if (run.font)
+            unitRun.font = toRenderFont(*run.font);
+        if (run.color)
+            unitRun.color = toRGBA(*run.color);
+        converted.push_back(unitRun);
+    }
+    return converted;
+}
+
+} // namespace
+
+render::TextLayout* UITextView::layout() const
 {
     if (!_attributedText || !_attributedText->length())
         return nullptr;
-    if (_layout)
+    NSRange edited = _ownText ? _ownText->takeEditedRange() : NSRange { static_cast<NSUInteger>(NSNotFound), 0 };
+    if (_layout) {
+        // Attributes changed in place: only the parts of the text they touch are laid out again.
+        if (edited.location != static_cast<NSUInteger>(NSNotFound))
+            _layout->setRuns(unitRuns(attributeRuns()), edited.location, edited.end());
         return _layout.get();
-    const NSString& text = _attributedText->string();
+    }
     render::TextStyle style;
     style.font = toRenderFont(effectiveFont());
     style.color = toRGBA(_textColor);
-    style.lineBreak = render::LineBreak::WordWrap;
     style.alignment = toRenderAlignment(_textAlignment);
-    // Pango indexes attributes by bytes: every run boundary is mapped in one pass over the text.
-    auto runs = attributeRuns();
-    std::vector<NSUInteger> boundaries;
-    boundaries.reserve(runs.size() * 2);
-    for (auto& run : runs) {
-        boundaries.push_back(run.range.location);
-        boundaries.push_back(run.range.end());
-    }
-    auto offsets = text.utf8OffsetsOfIndices(boundaries);
-    for (size_t i = 0; i < runs.size(); ++i) {
-        if (!runs[i].font && !runs[i].color)
-            continue;
-        render::TextRun textRun;
-        textRun.start = offsets[2 * i];
-        textRun.end = offsets[2 * i + 1];
-        if (runs[i].font)
-            textRun.font = toRenderFont(*runs[i].font);
-        if (runs[i].color)
-            textRun.color = toRGBA(*runs[i].color);
-        style.runs.push_back(textRun);
-    }
-    _layout = render::TextLayout::create(text.utf8(), style, layoutWidth());
+    _layout = render::TextLayout::create(_attributedText->string().utf16(), style, unitRuns(attributeRuns()), layoutWidth());
     return _layout.get();
+}
+
+void UITextView::layOutAroundOffset() const
+{
+    auto* laidOut = layout();
+    if (!laidOut)
+        return;
+    // What is in view and about a screen more. Where the heights above the view change as they
+    // are measured, the offset moves with them; a view scrolled to the end stays at the end.
+    CGFloat height = frame().size.height;
+    bool atEnd = _contentOffset.y > 0 && _contentOffset.y >= maximumOffset();
+    for (int pass = 0; pass < 16; ++pass) {
+        double top = _contentOffset.y - kInsetTop;
+        auto refinement = laidOut->layOutBetween(top - height / 2, top + 1.5 * height, top);
+        CGFloat maximum = maximumOffset();
+        _contentOffset.y = atEnd ? maximum : std::clamp<CGFloat>(_contentOffset.y + CGFloat(refinement.shiftAbove), 0, maximum);
+        if (!refinement.measuredAny)
+            break;
+    }
+}
+
+CGFloat UITextView::maximumOffset() const
+{
+    auto* laidOut = _layout.get();
+    CGFloat content = CGFloat(laidOut ? laidOut->height() : 0) + kInsetTop + kInsetBottom;
+    return std::max<CGFloat>(0, content - frame().size.height);
 }
 
 size_t UITextView::lineCount() const
 {
     auto* laidOut = layout();
-    return laidOut ? laidOut->lineCount() : 0;
+    if (!laidOut)
+        return 0;
+    laidOut->layOutEverything();
+    return laidOut->lineCount();
 }
 
 CGFloat UITextView::contentHeight() const
 {
+    layOutAroundOffset();
     auto* laidOut = layout();
     return CGFloat(laidOut ? laidOut->height() : 0) + kInsetTop + kInsetBottom;
 }
 
+bool UITextView::contentHeightIsExact() const
+{
+    auto* laidOut = layout();
+    return !laidOut || laidOut->isExact();
+}
+
 void UITextView::setContentOffset(CGPoint offset)
 {
-    CGFloat maximum = std::max<CGFloat>(0, contentHeight() - frame().size.height);
-    CGPoint clamped { 0, std::clamp<CGFloat>(offset.y, 0, maximum) };
-    if (clamped == _contentOffset)
-        return;
-    _contentOffset = clamped;
-    setNeedsDisplay();
+    CGPoint before = _contentOffset;
+    layOutAroundOffset();
+    // Where the view comes to rest is laid out too, which may refine the heights above it.
+    _contentOffset = { 0, std::clamp<CGFloat>(offset.y, 0, maximumOffset()) };
+    layOutAroundOffset();
+    if (_contentOffset != before)
+        setNeedsDisplay();
 }
 
 bool UITextView::scrollBy(CGFloat dy)
@@ -203,7 +266,6 @@ void UITextView::setSelectedRange(NSRange range)
     if (range == _selectedRange)
         return;
     _selectedRange = range;
-    _selectedBytes.reset();
     if (range.length)
         UIApplication::sharedApplication()->setFirstResponder(this);
     setNeedsDisplay();
@@ -231,8 +293,7 @@ NSUInteger UITextView::characterIndexAtPoint(CGPoint point) const
     auto* laidOut = layout();
     if (!laidOut)
         return 0;
-    size_t byte = laidOut->indexAtPoint(point.x - kLinePadding, point.y + _contentOffset.y - kInsetTop);
-    return _attributedText->string().indexOfUTF8Offset(byte);
+    return NSUInteger(laidOut->indexAtPoint(point.x - kLinePadding, point.y + _contentOffset.y - kInsetTop));
 }
 
 void UITextView::cancelLongPress()
@@ -245,11 +306,9 @@ void UITextView::beginSelectingAt(CGPoint location)
     auto* laidOut = layout();
     if (!laidOut)
         return;
-    const NSString& text = _attributedText->string();
-    size_t byte = laidOut->indexAtPoint(location.x - kLinePadding, location.y + _contentOffset.y - kInsetTop);
-    auto [start, end] = laidOut->wordAt(byte);
-    NSUInteger first = text.indexOfUTF8Offset(start);
-    _selectionAnchor = { first, text.indexOfUTF8Offset(end) - first };
+    size_t index = laidOut->indexAtPoint(location.x - kLinePadding, location.y + _contentOffset.y - kInsetTop);
+    auto [start, end] = laidOut->wordAt(index);
+    _selectionAnchor = { NSUInteger(start), NSUInteger(end - start) };
     _touch = Touch::Selecting;
     setSelectedRange(_selectionAnchor);
 }
@@ -316,9 +375,8 @@ void UITextView::drawContent(render::Painter& painter)
     auto* laidOut = layout();
     if (!laidOut)
         return;
-    // A shorter text or a taller frame may leave the offset past the end of the content.
-    if (_contentOffset.y > 0)
-        setContentOffset(_contentOffset);
+    // Also brings the offset back within a shorter text or a taller frame.
+    layOutAroundOffset();
     CGRect b = bounds();
     painter.save();
     painter.clip({ 0, 0, b.size.width, b.size.height });
@@ -326,14 +384,9 @@ void UITextView::drawContent(render::Painter& painter)
     double originY = kInsetTop - _contentOffset.y;
     double top = -originY;
     double bottom = top + b.size.height;
-    if (_selectedRange.length) {
-        if (!_selectedBytes) {
-            auto offsets = _attributedText->string().utf8OffsetsOfIndices({ _selectedRange.location, _selectedRange.end() });
-            _selectedBytes = std::pair(offsets[0], offsets[1]);
-        }
-        painter.fillTextRange(*laidOut, kLinePadding, originY, _selectedBytes->first, _selectedBytes->second, top, bottom,
+    if (_selectedRange.length)
+        painter.fillTextRange(*laidOut, kLinePadding, originY, _selectedRange.location, _selectedRange.end(), top, bottom,
             kSelectionColor);
-    }
     painter.drawTextLayout(*laidOut, kLinePadding, originY, top, bottom, toRGBA(_textColor));
     painter.restore();
 }
@@ -377,10 +430,12 @@ void UITextView::describe(UIViewDescription& description) const
     if (shortened)
         shown += "…";
     description.detail = "\"" + shown + "\"";
-    // Where the reader is: how far down the content is scrolled, out of how far it can be.
+    // Where the reader is: how far down the content is scrolled, out of how far it can be. Until
+    // every part of a long text has been in view its height is partly estimated, and says so.
     CGFloat scrollable = std::max<CGFloat>(0, contentHeight() - frame().size.height);
     auto points = [](CGFloat value) { return std::to_string(int64_t(std::lround(value))); };
-    std::string position = scrollable <= 0 ? "all shown"
-                                           : "scrolled " + points(_contentOffset.y) + " of " + points(scrollable) + " pt";
+    std::string of = contentHeightIsExact() ? " of " : " of about ";
+    std::string position
+        = scrollable <= 0 ? "all shown" : "scrolled " + points(_contentOffset.y) + of + points(scrollable) + " pt";
     description.consoleLine = consoleLine("text", { description.identifierWord(), consoleQuoted(shown), position });
 }

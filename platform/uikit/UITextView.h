@@ -17,10 +17,14 @@ class TextLayout;
 // A scrollable view of wrapped text, plain or attributed, drawn as iOS 7 draws it: 8 points of
 // inset above and below the text and 5 points of padding at either side of each line.
 //
-// The text is laid out once for each change of text, attributes, font, alignment or width, and a
-// frame draws only the lines it shows. With editing off and user interaction on, the user scrolls
-// by dragging or with the wheel, and selects by holding a finger on a word and then dragging; the
-// selection can be copied but nothing typed changes the text.
+// The text is laid out as it comes into view (render::TextLayout): what is shown and about a
+// screen more, so that opening or scrolling a long text costs what a screen of it costs. Parts not
+// laid out yet have estimated heights, so the content height, and with it how far the view can
+// scroll, is exact once every part has been in view and an estimate before that; as parts are
+// measured the offset moves with them, so that what is shown stays where it is. With editing off
+// and user interaction on, the user scrolls by dragging or with the wheel, and selects by holding
+// a finger on a word and then dragging; the selection can be copied but nothing typed changes the
+// text.
 class UITextView : public UIView {
 public:
     ZENTROVA_CLASS_NAME(UITextView)
@@ -31,10 +35,16 @@ public:
     bool respondsToSelector(std::string_view selector) const override;
 
     // Setting plain text makes attributed text of it in the view's font and text colour.
-    NSString text() const;
-    void setText(const std::optional<NSString>& text);
-    std::shared_ptr<NSAttributedString> attributedText() const { return _attributedText; }
+    const NSString& text() const;
+    void setText(std::optional<NSString> text);
+    // The text is shared, not copied: the view shows it as it is when the view next lays it out,
+    // so a caller changes it through textStorage() rather than behind the view's back.
+    std::shared_ptr<NSAttributedString> attributedText() const;
     void setAttributedText(std::shared_ptr<NSAttributedString> text);
+    // The view's own mutable copy of its text, made the first time it is asked for after the text
+    // was set or handed out: attribute changes made to it show at the next frame, and only the
+    // parts of the text they touch are laid out again.
+    NSMutableAttributedString& textStorage();
 
     // Setting the font or the text colour sets it on the whole text, as the platform does.
     const std::optional<UIFont>& font() const { return _font; }
@@ -59,8 +69,10 @@ public:
     // Scrolling: the offset of the visible part from the top of the content, kept within it.
     CGPoint contentOffset() const { return _contentOffset; }
     void setContentOffset(CGPoint offset);
-    // The height of the text with its insets.
+    // The height of the text with its insets: exact where the text has been laid out, estimated
+    // for the rest (see contentHeightIsExact).
     CGFloat contentHeight() const;
+    bool contentHeightIsExact() const;
     bool scrollBy(CGFloat dy) override;
 
     // The selection, in UTF-16 units; length 0 when nothing is selected. A range reaching past
@@ -77,7 +89,7 @@ public:
 
     // The index of the character nearest to a point of the view.
     NSUInteger characterIndexAtPoint(CGPoint point) const;
-    // How many lines the layout has, laying the text out first when it must.
+    // How many lines the text has, laying out the whole of it: for tests and tools.
     size_t lineCount() const;
 
     void describe(UIViewDescription& description) const override;
@@ -97,7 +109,9 @@ protected:
 private:
     UIFont effectiveFont() const { return _font.value_or(UIFont::systemFontOfSize(12)); }
     CGFloat layoutWidth() const;
-    const render::TextLayout* layout() const;
+    render::TextLayout* layout() const;
+    void layOutAroundOffset() const;
+    CGFloat maximumOffset() const;
     void textDidChange();
     void layoutDidChange();
     void setAttributeOnWholeText(const NSString& name, std::any value);
@@ -106,16 +120,17 @@ private:
     void extendSelectionTo(CGPoint location);
 
     std::shared_ptr<NSAttributedString> _attributedText;
+    // The same text while it is the view's own and nobody else holds it: it can be changed in place.
+    mutable std::shared_ptr<NSMutableAttributedString> _ownText;
     std::optional<UIFont> _font;
     UIColor _textColor = UIColor::blackColor();
     NSTextAlignment _textAlignment = NSTextAlignmentLeft;
     bool _editable = true;
-    CGPoint _contentOffset { 0, 0 };
+    // Laying out moves the offset with the heights measured above it, whenever that happens.
+    mutable CGPoint _contentOffset { 0, 0 };
     NSRange _selectedRange { 0, 0 };
 
     mutable std::unique_ptr<render::TextLayout> _layout;
-    // The selection in bytes of the laid-out text, worked out again with each layout.
-    mutable std::optional<std::pair<size_t, size_t>> _selectedBytes;
 
     enum class Touch {
         None,

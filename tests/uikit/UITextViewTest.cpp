@@ -231,4 +231,67 @@ TEST_F(UITextViewTest, FrameDrawsTheLinesInViewWithTheInsets)
     EXPECT_GT(darkPixels, 100);
 }
 
+// Text from anywhere opens, scrolls to its end, and can be selected across a paragraph and copied
+// exactly, however it is built: every row ends in a short last paragraph below its hostile part.
+TEST_F(UITextViewTest, HostileTextsOpenScrollToTheEndAndCopyExactly)
+{
+    auto repeat = [](const std::string& piece, size_t times) {
+        std::string text;
+        text.reserve(piece.size() * times);
+        for (size_t i = 0; i < times; ++i)
+            text += piece;
+        return text;
+    };
+    std::string shortLines;
+    for (int i = 0; i < 100000; ++i)
+        shortLines += "line " + std::to_string(i) + "\n";
+    struct Case {
+        const char* name;
+        std::string text;
+    };
+    const Case cases[] = {
+        { "one line of 300,000 letters without a space", "first\n" + repeat("abcdefghij", 30000) },
+        { "one letter with 65,536 combining marks", repeat("line\n", 30) + "a" + repeat("\xCC\x81", 65536) },
+        { "100,000 short lines", shortLines },
+        { "mixed right-to-left",
+            repeat("English \xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD9\x85\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7 123 (end)\n", 2000) },
+        { "emoji: families, flags, skin tones",
+            repeat("\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7 "
+                   "\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7 \xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD ok\n",
+                2000) },
+        { "NULs", repeat(std::string("a\0b\0\0c ", 7) + "\n", 5000) + std::string(100000, '\0') },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NSString text(c.text + "\nThe end.");
+        _view->setText(text);
+        ASSERT_EQ(_view->text().length(), text.length());
+
+        EXPECT_TRUE(_view->scrollBy(1e9));
+        EXPECT_GT(_view->contentOffset().y, 0);
+        EXPECT_EQ(_view->contentOffset().y, _view->contentHeight() - 200);
+        render::Painter painter(320, 200, 1);
+        painter.clear({ 1, 1, 1, 1 });
+        _view->setFrame(CGRectMake(0, 0, 320, 200));
+        _view->drawHierarchy(painter);
+        _view->setFrame(CGRectMake(0, 64, 320, 200));
+        EXPECT_FALSE(columnsWith(painter, [](const test::Pixel& p) { return p.r < 90; }).empty()) << "nothing drawn at the end";
+
+        // Hold on the top line, drag to the last one.
+        touch(UITouchPhase::Began, { 20, 14 });
+        wait(2 * UITextView::kLongPressDuration);
+        touch(UITouchPhase::Moved, { 300, 190 });
+        touch(UITouchPhase::Ended, { 300, 190 });
+        NSRange selected = _view->selectedRange();
+        ASSERT_GT(selected.length, 0u);
+        ASSERT_LE(selected.end(), text.length());
+        NSString copied = text.substringWithRange(selected);
+        EXPECT_NE(copied.utf16().find(u'\n'), std::u16string::npos) << "the selection stays in one paragraph";
+        auto inPair = [&](NSUInteger at) { return at < text.length() && (text.characterAtIndex(at) & 0xFC00) == 0xDC00; };
+        EXPECT_FALSE(inPair(selected.location) || inPair(selected.end())) << "the selection splits a character";
+        EXPECT_TRUE(_application->copy());
+        EXPECT_EQ(UIPasteboard::generalPasteboard().string(), copied);
+    }
+}
+
 } // namespace
