@@ -91,6 +91,9 @@ bench: build
 	ZENTROVA_FONTS_CONF=$(CURDIR)/resources/fonts/fonts.conf $(BUILD_DIR)/bin/zentrova-bench
 	bench/launch.sh $(ZENTROVA)
 	bench/window_startup.py $(ZENTROVA) $(BUILD_DIR)/bin/zentrova-bare-window
+	bench/changelog_open.py $(ZENTROVA)
+	bench/frame_pacing.py $(ZENTROVA)
+	bench/prefs_writers.py $(ZENTROVA) $(BUILD_DIR)/bin/ZentrovaLegacy
 
 # Re-records the golden images and tree dumps from the current build. Never run by CI: look at
 # every image before committing it.

@@ -11,7 +11,7 @@
 // is dropped: whoever started the program chose every variable.
 //
 // Nothing here allocates, so that the code that starts the privileged helper, which runs before
-// any library of the program is initialised, can use it as well as the shell's launcher.
+// any library of the program is initialised, can use it as well as RealSystem.
 namespace carried_environment {
 
 inline constexpr std::string_view kSafePathEntry = "PATH=/usr/sbin:/usr/bin:/sbin:/bin";
