@@ -1,6 +1,7 @@
 #include "platform/host/SDLHost.h"
 
 #include "platform/host/HostWindow.h"
+#include "platform/host/KeyboardNavigation.h"
 #include "platform/host/RunLoopTurn.h"
 #include "platform/host/SessionRecorder.h"
 #include "platform/host/WindowGeometry.h"
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <ctime>
 #include <utility>
 
@@ -29,6 +31,57 @@ double secondsNow()
 
 // The window the launcher opened before the app was loaded, waiting for the host to take it.
 SDL_Window* sOpenedWindow = nullptr;
+
+// The keys the app answers, from SDL's; none for any other.
+std::optional<KeyPress> keyPressFor(int key, unsigned modifiers)
+{
+    KeyPress press;
+    press.shift = modifiers & KMOD_SHIFT;
+    press.alt = modifiers & KMOD_ALT;
+    press.control = modifiers & (KMOD_CTRL | KMOD_GUI);
+    switch (key) {
+    case SDLK_TAB:
+        press.key = Key::Tab;
+        break;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        press.key = Key::Return;
+        break;
+    case SDLK_SPACE:
+        press.key = Key::Space;
+        break;
+    case SDLK_ESCAPE:
+        press.key = Key::Escape;
+        break;
+    case SDLK_UP:
+        press.key = Key::Up;
+        break;
+    case SDLK_DOWN:
+        press.key = Key::Down;
+        break;
+    case SDLK_LEFT:
+        press.key = Key::Left;
+        break;
+    case SDLK_RIGHT:
+        press.key = Key::Right;
+        break;
+    case SDLK_PAGEUP:
+        press.key = Key::PageUp;
+        break;
+    case SDLK_PAGEDOWN:
+        press.key = Key::PageDown;
+        break;
+    case SDLK_HOME:
+        press.key = Key::Home;
+        break;
+    case SDLK_END:
+        press.key = Key::End;
+        break;
+    default:
+        return std::nullopt;
+    }
+    return press;
+}
 
 } // namespace
 
@@ -126,21 +179,11 @@ bool SDLHost::handleKey(UIApplication& application, int key, unsigned modifiers,
         }
         return true;
     }
-    auto& alerts = application.shownAlerts();
-    if (alerts.empty())
-        return true;
-    auto alert = alerts.back();
-    auto answer = [&](NSInteger index) {
+    auto press = keyPressFor(key, modifiers);
+    if (press && pressKey(application, *press)) {
         if (recorder)
-            recorder->alertAnswered(*alert, index);
-        alert->dismissWithClickedButtonIndex(index, true);
-    };
-    if (key == SDLK_ESCAPE && alert->cancelButtonIndex() >= 0)
-        answer(alert->cancelButtonIndex());
-    else if (key == SDLK_RETURN || key == SDLK_KP_ENTER) {
-        NSInteger other = alert->cancelButtonIndex() == 0 ? 1 : 0;
-        if (other < alert->numberOfButtons())
-            answer(other);
+            recorder->keyPressed(keyPressName(*press));
+        UIMarkNeedsDisplay();
     }
     return true;
 }

@@ -3,17 +3,19 @@
 #include "platform/host/HeadlessHost.h"
 #include "platform/host/HostOptions.h"
 #include "platform/host/HostWindow.h"
+#include "platform/host/MessageText.h"
 #include "platform/host/HostedApplication.h"
 #include "platform/host/SDLHost.h"
 #include "platform/host/SessionRecorder.h"
+#include "platform/host/VideoDriver.h"
+#include "platform/render/OutputFile.h"
 #include "platform/system/Privilege.h"
 #include "platform/system/System.h"
 
+#include <clocale>
 #include <ctime>
-#include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,17 +23,17 @@ namespace {
 
 constexpr const char* kHeadlessStatusTime = "9:41";
 
-// The options that give a headless run the same screen as this one.
-std::string replayOptions(const HostOptions& options)
+// Every file the options name for writing is checked before anything runs; it is opened only
+// when it is written.
+std::string checkOutputOptions(const HostOptions& options)
 {
-    std::ostringstream out;
-    if (options.device.name == "custom")
-        out << "--screen " << options.device.width << 'x' << options.device.height;
-    else
-        out << "--device " << options.device.name;
-    if (options.forcedScale)
-        out << " --scale " << *options.forcedScale;
-    return out.str();
+    for (auto [option, path] : { std::pair { "--screenshot", &options.screenshotPath }, { "--record", &options.recordPath } }) {
+        if (!*path)
+            continue;
+        if (auto problem = render::checkOutputPath(**path); !problem.empty())
+            return std::string(option) + " " + quotedForMessage(**path) + ": " + problem;
+    }
+    return "";
 }
 
 } // namespace
@@ -43,18 +45,35 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
         std::cerr << "cannot give up the raised privilege this program was started with\n";
         return 1;
     }
+    // File names, typed text and the window's title are in the user's character set; numbers in
+    // files, scripts and messages keep one form whatever the language.
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_NUMERIC, "C");
     std::vector<std::string> arguments(argv, argv + argc);
     std::string program = hostProgramName(arguments);
-    auto parsed = parseHostOptions(arguments);
-    if (!parsed.options) {
-        std::cerr << program << ": " << parsed.error << '\n' << hostUsage(program);
+    auto usageError = [&](const std::string& message) {
+        std::cerr << program << ": " << message << "\nTry '" << program << " --help' for more information.\n";
         return 2;
-    }
+    };
+    auto parsed = parseHostOptions(arguments);
+    if (!parsed.options)
+        return usageError(parsed.error);
     HostOptions options = *parsed.options;
     if (options.help) {
         std::cout << hostUsage(program);
         return 0;
     }
+    if (options.version) {
+        std::cout << hostVersion(program);
+        return 0;
+    }
+    if (auto problem = checkOutputOptions(options); !problem.empty())
+        return usageError(problem);
+    // A session recorded without real power commands replays without them too.
+    auto dryRunRefusal = [&](const std::string& what) {
+        std::cerr << program << ": " << what << " was recorded with --dry-run and is replayed only with --dry-run\n";
+        return 2;
+    };
 
     // A script is read and checked whole before the app starts, so a bad one runs nothing.
     std::optional<AutomationScript> script;
@@ -65,10 +84,35 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
             std::cerr << program << ": " << file.error << '\n';
             return 2;
         }
+        if (isDryRunRecording(*file.text) && !options.dryRun)
+            return dryRunRefusal("the script " + quotedForMessage(*options.scriptPath));
         script = parseAutomationScript(*file.text, screen);
     }
 
-    // The recording's file is opened first, so that a bad one is said before the window opens.
+    bool windowed = !options.headless;
+    std::unique_ptr<SDLHost> window;
+    if (windowed) {
+        std::string reason;
+        chooseDisplayVideoDrivers();
+        window = SDLHost::open(options, hostWindowTitle(program, options), reason);
+        // A driver that draws into memory shows nothing: that is no display either.
+        if (window) {
+            reason = videoDriverProblem();
+            if (!reason.empty())
+                window.reset();
+        }
+        if (!window && options.recordPath) {
+            std::cerr << program << ": " << reason << "; --record records the window, and there is none\n";
+            return 2;
+        }
+        if (!window) {
+            // Only a person at a terminal is told; a program piping commands in knows what it runs.
+            if (isatty(STDIN_FILENO))
+                std::cerr << program << ": " << reason << "; starting the headless console\n";
+            windowed = false;
+        }
+    }
+    // The recording's file is made or emptied only now that there is a window to record.
     std::shared_ptr<RecordingFile> recording;
     if (options.recordPath) {
         std::string error;
@@ -76,21 +120,6 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
         if (!recording) {
             std::cerr << program << ": " << error << '\n';
             return 2;
-        }
-    }
-
-    bool windowed = !options.headless;
-    std::unique_ptr<SDLHost> window;
-    if (windowed) {
-        std::string reason;
-        window = SDLHost::open(options, hostWindowTitle(program, options), reason);
-        if (!window && recording) {
-            std::cerr << program << ": " << reason << "; --record records the window, and there is none\n";
-            return 2;
-        }
-        if (!window) {
-            std::cerr << program << ": " << reason << "; starting the headless console\n";
-            windowed = false;
         }
     }
     // Without a script, standard input says where the commands come from: a terminal gets the
@@ -108,6 +137,8 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
                 std::cerr << program << ": the script on standard input is larger than " << kMaximumScriptBytes << " bytes\n";
                 return 2;
             }
+            if (isDryRunRecording(text) && !options.dryRun)
+                return dryRunRefusal("the script on standard input");
             script = parseAutomationScript(text, screen);
         } else {
             linesFromInput = true;
@@ -149,7 +180,7 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
                 return written;
             };
             recorder = std::make_unique<SessionRecorder>(hosted->application(), options.device, sink);
-            recorder->writeHeader(program, replayOptions(options), std::time(nullptr));
+            recorder->writeHeader(program, options, std::time(nullptr));
         }
         status = window->run(hosted->application(), recorder.get());
     } else {

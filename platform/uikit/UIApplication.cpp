@@ -3,8 +3,10 @@
 #include "platform/render/Painter.h"
 #include "platform/system/System.h"
 #include "platform/uikit/UIAlertView.h"
+#include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
+#include "platform/uikit/UIViewDescription.h"
 #include "platform/uikit/UIWindow.h"
 
 #include <algorithm>
@@ -108,10 +110,39 @@ CGPoint screenToView(UIView* view, CGPoint screenPoint)
 
 } // namespace
 
+UIView* UIApplication::keyboardLayer() const
+{
+    if (!_alerts.empty())
+        return _alerts.back().get();
+    if (auto* top = _presentationStack.topView())
+        return top;
+    return keyWindow();
+}
+
+UIView* UIApplication::focusedView() const
+{
+    auto view = _focusedView.lock();
+    UIView* layer = keyboardLayer();
+    for (UIView* ancestor = view.get(); ancestor && layer; ancestor = ancestor->superview()) {
+        if (ancestor == layer)
+            return view.get();
+    }
+    return nullptr;
+}
+
+void UIApplication::setFocus(UIView* view, const void* part)
+{
+    _focusedView = view ? view->weakSelf<UIView>() : std::weak_ptr<UIView>();
+    _focusedPart = view ? part : nullptr;
+    UIMarkNeedsDisplay();
+}
+
 void UIApplication::sendTouch(UITouchPhase phase, CGPoint screenPoint)
 {
     std::shared_ptr<UIView> target;
     if (phase == UITouchPhase::Began) {
+        if (focusedView())
+            setFocus(nullptr);
         auto* hit = hitTest(screenPoint);
         _touchedView = hit ? hit->weakSelf<UIView>() : std::weak_ptr<UIView>();
     }
@@ -179,4 +210,27 @@ void UIApplication::renderFrame(render::Painter& painter)
     }
     for (auto& alert : _alerts)
         drawAlert(*alert);
+    drawFocusRing(painter);
+}
+
+void UIApplication::drawFocusRing(render::Painter& painter)
+{
+    UIView* view = focusedView();
+    if (!view)
+        return;
+    CGRect frame = view->frameInWindow();
+    if (_focusedPart) {
+        UIViewDescription description;
+        view->describe(description);
+        auto part = std::find_if(description.parts.begin(), description.parts.end(),
+            [&](auto& each) { return each.identity == _focusedPart; });
+        if (part == description.parts.end())
+            return;
+        frame = CGRectOffset(part->frame, frame.minX(), frame.minY());
+    }
+    // Just outside what it rings, so that the control's own edge stays visible inside it.
+    constexpr double kOutset = 3, kRadius = 6, kWidth = 2.5;
+    painter.strokeRoundedRect({ frame.minX() - kOutset, frame.minY() - kOutset, frame.size.width + 2 * kOutset,
+                                  frame.size.height + 2 * kOutset },
+        kRadius, kWidth, toRGBA(kSystemTintColor));
 }

@@ -134,7 +134,8 @@ TEST(Launcher, WithoutItsModuleSaysSoOnOneLineAndFails)
 }
 
 // A display that cannot be reached: the launcher opens no window and the app, loaded without one,
-// tries once more and says why, once, before it runs the commands of standard input headless.
+// tries once more and runs the commands of standard input headless; only a person at a terminal
+// is told that there is no window.
 TEST(Launcher, AWindowThatCannotOpenIsReportedOnceByTheApp)
 {
     TempDir dir;
@@ -149,6 +150,6 @@ TEST(Launcher, AWindowThatCannotOpenIsReportedOnceByTheApp)
     environment.push_back("SDL_VIDEODRIVER=x11");
     auto run = runProgram(ZENTROVA_PROGRAM, { "--dry-run", "--root", dir.path().string() }, environment, script, dir.path());
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(occurrences(run.err, "starting the headless console"), 1u) << run.err;
+    EXPECT_EQ(run.err, "");
     EXPECT_TRUE(fs::exists(dir.path() / "tree.json"));
 }
