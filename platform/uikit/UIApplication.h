@@ -91,10 +91,10 @@ public:
     // key window.
     UIView* keyboardLayer() const;
     // The keyboard focus: a view of the keyboard layer, or a part of one (a bar button, by its
-    // identity). Only keys set it, and it is drawn as a ring; a touch clears it. None when the
-    // focused view has gone or no longer lies in the keyboard layer.
+    // identity). Only keys set it, and it is drawn as a ring; a touch clears it. Each layer keeps
+    // its own, so that the focus is back where it was when an alert or a screen goes away.
     UIView* focusedView() const;
-    const void* focusedPart() const { return focusedView() ? _focusedPart : nullptr; }
+    const void* focusedPart() const;
     void setFocus(UIView* view, const void* part = nullptr);
 
     // Applies size constraints before a frame is drawn or the tree is read.
@@ -118,6 +118,11 @@ private:
     // The view that took the current touch; it gets the rest of it wherever the finger goes.
     std::weak_ptr<UIView> _touchedView;
     std::weak_ptr<UIView> _firstResponder;
-    std::weak_ptr<UIView> _focusedView;
-    const void* _focusedPart = nullptr;
+    struct KeyboardFocus {
+        std::weak_ptr<UIView> layer;
+        std::weak_ptr<UIView> view;
+        const void* part = nullptr;
+    };
+    const KeyboardFocus* focusOfKeyboardLayer() const;
+    std::vector<KeyboardFocus> _focus;
 };
