@@ -3,6 +3,7 @@
 #include "platform/host/HostWindow.h"
 #include "platform/host/KeyboardNavigation.h"
 #include "platform/host/RunLoopTurn.h"
+#include "platform/host/SDLWindowLoss.h"
 #include "platform/host/SessionRecorder.h"
 #include "platform/host/WindowGeometry.h"
 #include "platform/quartzcore/CAAnimationEngine.h"
@@ -106,6 +107,8 @@ std::unique_ptr<SDLHost> SDLHost::open(const HostOptions& options, const std::st
         reason = std::string("no renderer: ") + SDL_GetError();
         return nullptr;
     }
+    host->setWindowIcon();
+    watchForWindowLoss(host->_window);
     return host;
 }
 
@@ -116,6 +119,11 @@ SDLHost::SDLHost(const HostOptions& options)
 
 SDLHost::~SDLHost()
 {
+    // A window another program destroyed is not touched again: every request about it would
+    // fail, and video's shut-down reports such failures on a connection of its own, fatally.
+    // What SDL holds goes with the process.
+    if (windowWasLost())
+        return;
     if (_texture)
         SDL_DestroyTexture(_texture);
     if (_renderer)
@@ -123,6 +131,28 @@ SDLHost::~SDLHost()
     if (_window)
         SDL_DestroyWindow(_window);
     SDL_Quit();
+    stopWatchingForWindowLoss();
+}
+
+void SDLHost::setWindowIcon()
+{
+    // A power symbol in the tint blue on a dark rounded square, drawn by the app's own painter at
+    // the size window managers ask for most.
+    constexpr double kSize = 64;
+    render::Painter painter(kSize, kSize, 1);
+    painter.beginFrame();
+    painter.clear({ 0, 0, 0, 0 });
+    painter.fillRoundedRect({ 2, 2, kSize - 4, kSize - 4 }, 14, { 0.09, 0.09, 0.11, 1 });
+    render::RGBA tint { 0, 122 / 255.0, 1, 1 };
+    constexpr double kPi = 3.14159265358979323846, kGap = 0.62;
+    painter.strokeArc(32, 35, 16, -kPi / 2 + kGap, 3 * kPi / 2 - kGap, 5.5, tint);
+    painter.line(32, 13, 32, 33, 5.5, tint);
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned char*>(painter.data()), painter.pixelWidth(),
+        painter.pixelHeight(), 32, painter.stride(), SDL_PIXELFORMAT_ARGB8888);
+    if (!icon)
+        return;
+    SDL_SetWindowIcon(_window, icon);
+    SDL_FreeSurface(icon);
 }
 
 void SDLHost::present(UIApplication& application)
@@ -222,6 +252,7 @@ int SDLHost::run(UIApplication& application, SessionRecorder* recorder)
         // the clock when nothing does; an event ends the wait at once.
         bool haveEvent = SDL_WaitEventTimeout(&event, runLoopIsBusy() ? 16 : 250);
         while (haveEvent) {
+            noteWindowEvent(event);
             switch (event.type) {
             case SDL_QUIT:
                 running = false;
@@ -267,6 +298,9 @@ int SDLHost::run(UIApplication& application, SessionRecorder* recorder)
             }
             haveEvent = running && SDL_PollEvent(&event);
         }
+        // Destroyed by another program: the session ends as if it had been closed.
+        if (windowWasLost())
+            break;
         // The status-bar clock changes once a minute.
         std::time_t now = std::time(nullptr);
         std::tm local {};

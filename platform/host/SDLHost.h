@@ -42,6 +42,7 @@ public:
 
 private:
     explicit SDLHost(const HostOptions& options);
+    void setWindowIcon();
     void present(UIApplication& application);
     bool handleKey(UIApplication& application, int key, unsigned modifiers, SessionRecorder* recorder);
     void setWindowToFractionOfDevice(int divisor);
