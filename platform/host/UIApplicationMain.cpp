@@ -16,6 +16,8 @@
 #include <ctime>
 #include <iostream>
 #include <iterator>
+#include <langinfo.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,6 +51,10 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
     // files, scripts and messages keep one form whatever the language.
     std::setlocale(LC_ALL, "");
     std::setlocale(LC_NUMERIC, "C");
+    // The app's text is UTF-8 whatever the language; in a locale of another character set (the
+    // plain C locale above all) the window's title would reach the window manager garbled.
+    if (std::string_view(nl_langinfo(CODESET)) != "UTF-8")
+        std::setlocale(LC_CTYPE, "C.UTF-8");
     std::vector<std::string> arguments(argv, argv + argc);
     std::string program = hostProgramName(arguments);
     auto usageError = [&](const std::string& message) {
