@@ -207,6 +207,34 @@ TEST(HostOptions, Grammar)
     EXPECT_EQ(parseHostOptions({ "Zentrova", "--device=ipad" }).options->device.name, "ipad");
 }
 
+// The manual page keeps up with the program: every option --help names has its place in it.
+TEST(HostOptions, TheManualPageHasEveryOption)
+{
+    std::ifstream in(std::string(ZENTROVA_TEST_DIR) + "/../packaging/zentrova.1");
+    ASSERT_TRUE(in);
+    std::string page(std::istreambuf_iterator<char>(in), {});
+    // roff writes a minus sign as \-.
+    for (size_t at = 0; (at = page.find("\\-", at)) != std::string::npos;)
+        page.replace(at, 2, "-");
+    auto usage = hostUsage("Zentrova");
+    size_t options = 0;
+    for (size_t at = 0; (at = usage.find("--", at)) != std::string::npos; ++options) {
+        size_t end = usage.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", at + 2);
+        auto option = usage.substr(at, end - at);
+        // An entry is a tagged paragraph whose tag names the option: ".TP", then ".B --dry-run",
+        // ".BI --root " DIR"" or ".BR -h ", " --help".
+        bool entry = false;
+        for (size_t tag = 0; !entry && (tag = page.find(".TP\n.B", tag)) != std::string::npos; ++tag) {
+            auto line = page.substr(tag + 4, page.find('\n', tag + 4) - tag - 4);
+            auto found = line.find(option);
+            entry = found != std::string::npos && (found + option.size() == line.size() || line[found + option.size()] == ' ');
+        }
+        EXPECT_TRUE(entry) << option << " has no entry in the manual page";
+        at = end;
+    }
+    EXPECT_GE(options, 12u);
+}
+
 // What a person sees when an option is wrong, and what --version and --help print.
 TEST(HostMain, ConventionsOfAProgram)
 {
