@@ -111,7 +111,7 @@ def main():
                 compositor.xdotool("mousemove", "--window", compositor.window, *at(RESPRING_POINT))
                 wait_still(compositor)
                 compositor.xdotool("click", "1")
-                deadline = time.monotonic() + 2
+                deadline = time.monotonic() + 4
                 while RESPRING_LINE not in output() and time.monotonic() < deadline:
                     time.sleep(0.05)
                 if RESPRING_LINE in output():
