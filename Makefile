@@ -16,7 +16,7 @@ JOBS         ?= $(shell nproc)
 
 PACKAGES := cmake ninja-build g++ pkg-config libcairo2-dev libpango1.0-dev libfontconfig-dev \
             libsdl2-dev libplist-dev libgif-dev libpng-dev nlohmann-json3-dev googletest libgtest-dev \
-            libgmock-dev libbenchmark-dev fonts-urw-base35 fonts-dejavu-core xvfb xdotool \
+            libgmock-dev libbenchmark-dev fonts-urw-base35 fonts-dejavu-core xvfb xdotool weston \
             x11-utils xauth imagemagick python3 clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

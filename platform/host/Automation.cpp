@@ -1,9 +1,11 @@
 #include "platform/host/Automation.h"
 
+#include "platform/host/KeyboardNavigation.h"
 #include "platform/host/MessageText.h"
 #include "platform/host/RunLoopTurn.h"
 #include "platform/host/TreeDump.h"
 #include "platform/quartzcore/CAAnimationEngine.h"
+#include "platform/render/OutputFile.h"
 #include "platform/render/Painter.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIApplication.h"
@@ -15,13 +17,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
+#include <cerrno>
 #include <ostream>
 #include <sstream>
+#include <unistd.h>
 
 namespace {
 
-constexpr std::string_view kVerbs[] = { "tap", "drag", "scroll", "select", "settle", "tree", "screenshot", "quit" };
+constexpr std::string_view kVerbs[] = { "tap", "drag", "scroll", "select", "key", "settle", "tree", "screenshot", "quit" };
 
 std::string trim(std::string_view text)
 {
@@ -264,6 +267,26 @@ std::string describeView(const UIView& view)
     return view.nameForDescription(describe(view));
 }
 
+// Writes TEXT as the whole of the file at PATH; an error message or empty.
+std::string writeTextFile(const std::string& path, std::string_view text)
+{
+    auto file = render::openOutputFile(path);
+    if (file.fd < 0)
+        return "cannot write " + quotedForMessage(path) + ": " + file.error;
+    while (!text.empty()) {
+        ssize_t written = ::write(file.fd, text.data(), text.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            break;
+        text.remove_prefix(size_t(written));
+    }
+    bool complete = text.empty();
+    if (::close(file.fd) != 0)
+        complete = false;
+    return complete ? "" : "cannot write " + quotedForMessage(path) + ": the disk may be full";
+}
+
 std::string frameText(const CGRect& r)
 {
     std::ostringstream out;
@@ -311,7 +334,7 @@ AutomationScript parseAutomationScript(std::string_view text, std::optional<CGSi
             known = known || command.verb == verb;
         if (!known)
             return fail("unknown command " + quotedForMessage(command.verb)
-                + " (commands: tap, drag, scroll, select, settle, tree, screenshot, quit)");
+                + " (commands: tap, drag, scroll, select, key, settle, tree, screenshot, quit)");
         if (command.verb == "tap") {
             if (auto problem = checkSelector(command.argument, screen); !problem.empty())
                 return fail(problem);
@@ -321,6 +344,12 @@ AutomationScript parseAutomationScript(std::string_view text, std::optional<CGSi
                 return fail(problem);
         } else if (command.verb == "scroll" || command.verb == "select") {
             if (auto problem = checkViewCommand(command.verb, command.argument); !problem.empty())
+                return fail(problem);
+        } else if (command.verb == "key") {
+            std::string problem;
+            if (command.argument.empty())
+                return fail("key needs a key: key Tab, key shift+Tab, key Escape, key End");
+            if (!parseKeyPress(command.argument, problem))
                 return fail(problem);
         } else if (command.verb == "screenshot" && command.argument.empty()) {
             return fail("screenshot needs a file name");
@@ -356,6 +385,15 @@ std::string Automation::execute(const AutomationCommand& command)
         return drag(command.argument);
     if (command.verb == "scroll" || command.verb == "select")
         return onView(command.verb, command.argument);
+    if (command.verb == "key") {
+        std::string error;
+        auto press = parseKeyPress(command.argument, error);
+        if (!press)
+            return error;
+        pressKey(_application, *press);
+        settle();
+        return "";
+    }
     if (command.verb == "settle") {
         settle();
         return "";
@@ -367,9 +405,7 @@ std::string Automation::execute(const AutomationCommand& command)
             _out << treeJSON(false) << std::endl;
             return "";
         }
-        std::ofstream file(command.argument);
-        file << treeJSON(true) << '\n';
-        return file ? "" : "cannot write " + command.argument;
+        return writeTextFile(command.argument, treeJSON(true) + '\n');
     }
     if (command.verb == "screenshot")
         return screenshot(command.argument);
@@ -630,7 +666,8 @@ std::string Automation::screenshot(const std::string& path) const
     auto& screen = UIScreen::mainScreen();
     render::Painter painter(screen.bounds().size.width, screen.bounds().size.height, screen.scale());
     _application.renderFrame(painter);
-    return painter.writePNG(path) ? "" : "cannot write " + path;
+    std::string error;
+    return painter.writePNG(path, error) ? "" : "cannot write " + quotedForMessage(path) + ": " + error;
 }
 
 std::string Automation::describeScreen() const

@@ -1,5 +1,7 @@
 #include "platform/host/HeadlessHost.h"
 
+#include "platform/host/SessionRecorder.h"
+
 #include "platform/uikit/UIScreen.h"
 
 #include <istream>
@@ -54,6 +56,7 @@ HeadlessHost::HeadlessHost(UIApplication& application, const HostOptions& option
     : _out(out)
     , _err(err)
     , _automation(application, options.device, out)
+    , _dryRun(options.dryRun)
 {
     Automation::settle();
 }
@@ -96,13 +99,17 @@ std::optional<std::string> HeadlessHost::readAndRunLine(std::istream& in, bool& 
         return std::nullopt;
     if (read == LineRead::TooLong)
         return "longer than " + std::to_string(kMaximumScriptLineBytes) + " bytes";
+    if (!_dryRun && isDryRunRecording(line)) {
+        _refused = true;
+        return "these commands were recorded with --dry-run and are replayed only with --dry-run; nothing more is run";
+    }
     return runLine(line, changedScreen);
 }
 
 int HeadlessHost::runLines(std::istream& in)
 {
     bool failed = false;
-    for (int lineNumber = 1; !_automation.quitRequested(); ++lineNumber) {
+    for (int lineNumber = 1; !_automation.quitRequested() && !_refused; ++lineNumber) {
         bool changedScreen = false;
         auto error = readAndRunLine(in, changedScreen);
         if (!error)
@@ -121,9 +128,9 @@ int HeadlessHost::runLines(std::istream& in)
 int HeadlessHost::runConsole(std::istream& in)
 {
     _out << "Zentrova console. Commands: tap #id | tap \"text\" | tap X,Y | drag FROM TO [SECONDS] | scroll #id DY | select #id FROM LENGTH"
-            " | settle | tree [FILE] | screenshot FILE | quit\n";
+            " | key NAME | settle | tree [FILE] | screenshot FILE | quit\n";
     _out << _automation.describeScreen();
-    while (!_automation.quitRequested()) {
+    while (!_automation.quitRequested() && !_refused) {
         _out << "zentrova> " << std::flush;
         bool changedScreen = false;
         auto error = readAndRunLine(in, changedScreen);

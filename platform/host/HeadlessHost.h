@@ -39,6 +39,9 @@ private:
     std::ostream& _out;
     std::ostream& _err;
     Automation _automation;
+    bool _dryRun = false;
+    // Set when the input turned out to be a recording made with --dry-run and this run is not one.
+    bool _refused = false;
 };
 
 // How a line of commands was read: whole, too long to keep (read to its end but not kept), or

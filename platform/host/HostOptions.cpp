@@ -2,6 +2,8 @@
 
 #include "platform/host/MessageText.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -66,19 +68,79 @@ std::string checkRootFolder(const std::string& root)
     return "";
 }
 
-// The file is written at the end; its folder must be there from the start.
-std::string checkOutputFile(const std::string& option, const std::string& path)
+// Every option, and whether it takes a value (as --opt VALUE or --opt=VALUE).
+struct OptionSpec {
+    std::string_view name;
+    bool takesValue;
+};
+constexpr OptionSpec kOptions[] = {
+    { "--device", true },
+    { "--screen", true },
+    { "--scale", true },
+    { "--root", true },
+    { "--dry-run", false },
+    { "--headless", false },
+    { "--script", true },
+    { "--screenshot", true },
+    { "--status-time", true },
+    { "--record", true },
+    { "--help", false },
+    { "--version", false },
+};
+
+const OptionSpec* optionNamed(std::string_view name)
 {
-    if (path.empty() || path.back() == '/')
-        return option + " needs a file name";
-    auto slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    struct stat info { };
-    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return option + " " + quotedForMessage(path) + ": no such folder";
-    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        return option + " " + quotedForMessage(path) + " is a folder";
-    return "";
+    for (auto& option : kOptions) {
+        if (option.name == name)
+            return &option;
+    }
+    return nullptr;
+}
+
+// How many single-character edits (insertions, deletions, changes, swaps of two neighbours) turn
+// one word into the other.
+size_t editDistance(std::string_view a, std::string_view b)
+{
+    std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+    for (size_t i = 0; i <= a.size(); ++i)
+        d[i][0] = i;
+    for (size_t j = 0; j <= b.size(); ++j)
+        d[0][j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        for (size_t j = 1; j <= b.size(); ++j) {
+            size_t change = a[i - 1] == b[j - 1] ? 0 : 1;
+            d[i][j] = std::min({ d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + change });
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+// The option a mistyped name was most likely meant to be: a few edits away, or the one option it
+// begins. None when nothing is close.
+std::optional<std::string_view> closestOption(std::string_view name)
+{
+    if (name.size() > 40)
+        return std::nullopt;
+    std::optional<std::string_view> best;
+    size_t bestDistance = 3;
+    size_t prefixed = 0;
+    std::string_view prefixOf;
+    for (auto& option : kOptions) {
+        size_t distance = editDistance(name, option.name);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = option.name;
+        }
+        if (name.size() >= 4 && option.name.starts_with(name)) {
+            ++prefixed;
+            prefixOf = option.name;
+        }
+    }
+    if (!best && prefixed == 1)
+        return prefixOf;
+    return best;
 }
 
 } // namespace
@@ -88,16 +150,24 @@ std::string hostUsage(const std::string& program)
     std::ostringstream out;
     out << "usage: " << program
         << " [--device NAME | --screen WxH] [--scale N] [--root DIR] [--dry-run] [--headless]\n"
-           "       [--script FILE] [--screenshot FILE] [--status-time HH:MM] [--record FILE] [--help]\n"
+           "       [--script FILE] [--screenshot FILE] [--status-time HH:MM] [--record FILE] [--help] [--version]\n"
+           "an option's value follows it (--device ipad) or is joined to it (--device=ipad)\n"
            "devices:";
     for (auto& profile : deviceProfiles())
         out << ' ' << profile.name << " (" << profile.width << 'x' << profile.height << ')';
     out << "; default " << kDefaultDeviceName << "\n";
     out << "--screen takes " << kMinimumScreenPoints << " to " << kMaximumScreenPoints
         << " points each way; --scale " << kMinimumScale << " to " << kMaximumScale << "\n";
+    out << "--root is the folder the app's files are read from and written under; without it, /\n";
     out << "headless, commands come from --script FILE or standard input: a file is checked whole first,\n"
            "a pipe runs each line as it arrives, a terminal gets the console\n";
     return out.str();
+}
+
+std::string hostVersion(const std::string& program)
+{
+    std::string name = ZENTROVA_NAME;
+    return (program == name ? name : program + " (" + name + ")") + " " + ZENTROVA_VERSION + "\n";
 }
 
 std::string hostProgramName(const std::vector<std::string>& arguments)
@@ -117,15 +187,35 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments)
     auto fail = [](std::string message) { return HostOptionsResult { std::nullopt, std::move(message) }; };
     for (size_t i = 1; i < arguments.size(); ++i) {
         std::string argument = arguments[i] == "-h" ? "--help" : arguments[i];
+        // --name=VALUE is --name VALUE in one word.
+        std::optional<std::string> joined;
+        if (auto equals = argument.find('='); argument.starts_with("--") && equals != std::string::npos) {
+            joined = argument.substr(equals + 1);
+            argument.resize(equals);
+        }
+        auto* spec = optionNamed(argument);
+        if (!spec) {
+            if (!argument.starts_with("-"))
+                return fail("unexpected argument " + quotedForMessage(argument));
+            std::string message = "unknown option " + quotedForMessage(argument);
+            if (auto suggestion = closestOption(argument))
+                message += "; did you mean " + std::string(*suggestion) + "?";
+            return fail(message);
+        }
+        if (joined && !spec->takesValue)
+            return fail(argument + " takes no value");
         auto value = [&]() -> std::optional<std::string> {
+            if (joined)
+                return joined;
             if (i + 1 >= arguments.size())
                 return std::nullopt;
             return arguments[++i];
         };
         auto missing = [&] { return fail(argument + " needs a value"); };
-        bool known = true;
         if (argument == "--help") {
             options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
         } else if (argument == "--dry-run") {
             options.dryRun = true;
         } else if (argument == "--headless") {
@@ -176,18 +266,14 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments)
             options.headless = true;
         } else if (argument == "--screenshot") {
             auto path = value();
-            if (!path)
+            if (!path || path->empty())
                 return missing();
-            if (auto problem = checkOutputFile(argument, *path); !problem.empty())
-                return fail(problem);
             options.screenshotPath = *path;
             options.headless = true;
         } else if (argument == "--record") {
             auto path = value();
-            if (!path)
+            if (!path || path->empty())
                 return missing();
-            if (auto problem = checkOutputFile(argument, *path); !problem.empty())
-                return fail(problem);
             options.recordPath = *path;
         } else if (argument == "--status-time") {
             auto time = value();
@@ -196,11 +282,7 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments)
             if (!isClockTime(*time))
                 return fail("--status-time takes HH:MM, not " + quotedForMessage(*time));
             options.statusTime = *time;
-        } else {
-            known = false;
         }
-        if (!known)
-            return fail("unknown option " + quotedForMessage(argument));
         // A second occurrence would silently win over the first; say so instead.
         if (!given.insert(argument).second)
             return fail(argument + " is given more than once");

@@ -20,6 +20,7 @@ struct HostOptions {
     // Where the window writes what the user does, as a script that replays it.
     std::optional<std::string> recordPath;
     bool help = false;
+    bool version = false;
 };
 
 // A screen given with --screen is this many points wide and high at least and at most, and a
@@ -35,10 +36,13 @@ struct HostOptionsResult {
 };
 
 // Parses and checks every option before anything runs: numbers whole and in range, the device
-// root an existing folder, each option at most once. Errors are one line, with the argument
-// quoted and cut short.
+// root an existing folder, output files writable, each option at most once. A value follows its
+// option as the next argument or after '=' (--device=ipad). Errors are one line, with the
+// argument quoted and cut short; a mistyped option is answered with the one it most likely meant.
 HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments);
 std::string hostUsage(const std::string& program);
+// What --version prints: the program, the app it belongs to and the app's version.
+std::string hostVersion(const std::string& program);
 // The name a program goes by in its messages: the last part of the path it was started by.
 std::string hostProgramName(const std::vector<std::string>& arguments);
 

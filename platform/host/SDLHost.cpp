@@ -1,7 +1,9 @@
 #include "platform/host/SDLHost.h"
 
 #include "platform/host/HostWindow.h"
+#include "platform/host/KeyboardNavigation.h"
 #include "platform/host/RunLoopTurn.h"
+#include "platform/host/SDLWindowLoss.h"
 #include "platform/host/SessionRecorder.h"
 #include "platform/host/WindowGeometry.h"
 #include "platform/quartzcore/CAAnimationEngine.h"
@@ -18,6 +20,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <optional>
 #include <ctime>
 #include <string_view>
 #include <thread>
@@ -65,6 +68,57 @@ bool waitForEventUntil(SDL_Event& event, double deadline)
     return SDL_PollEvent(&event);
 }
 
+// The keys the app answers, from SDL's; none for any other.
+std::optional<KeyPress> keyPressFor(int key, unsigned modifiers)
+{
+    KeyPress press;
+    press.shift = modifiers & KMOD_SHIFT;
+    press.alt = modifiers & KMOD_ALT;
+    press.control = modifiers & (KMOD_CTRL | KMOD_GUI);
+    switch (key) {
+    case SDLK_TAB:
+        press.key = Key::Tab;
+        break;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        press.key = Key::Return;
+        break;
+    case SDLK_SPACE:
+        press.key = Key::Space;
+        break;
+    case SDLK_ESCAPE:
+        press.key = Key::Escape;
+        break;
+    case SDLK_UP:
+        press.key = Key::Up;
+        break;
+    case SDLK_DOWN:
+        press.key = Key::Down;
+        break;
+    case SDLK_LEFT:
+        press.key = Key::Left;
+        break;
+    case SDLK_RIGHT:
+        press.key = Key::Right;
+        break;
+    case SDLK_PAGEUP:
+        press.key = Key::PageUp;
+        break;
+    case SDLK_PAGEDOWN:
+        press.key = Key::PageDown;
+        break;
+    case SDLK_HOME:
+        press.key = Key::Home;
+        break;
+    case SDLK_END:
+        press.key = Key::End;
+        break;
+    default:
+        return std::nullopt;
+    }
+    return press;
+}
+
 } // namespace
 
 std::unique_ptr<SDLHost> SDLHost::open(const HostOptions& options, const std::string& title, std::string& reason)
@@ -87,6 +141,8 @@ std::unique_ptr<SDLHost> SDLHost::open(const HostOptions& options, const std::st
         reason = std::string("no renderer: ") + SDL_GetError();
         return nullptr;
     }
+    host->setWindowIcon();
+    watchForWindowLoss(host->_window);
     return host;
 }
 
@@ -97,6 +153,11 @@ SDLHost::SDLHost(const HostOptions& options)
 
 SDLHost::~SDLHost()
 {
+    // A window another program destroyed is not touched again: every request about it would
+    // fail, and video's shut-down reports such failures on a connection of its own, fatally.
+    // What SDL holds goes with the process.
+    if (windowWasLost())
+        return;
     if (_texture)
         SDL_DestroyTexture(_texture);
     if (_renderer)
@@ -104,6 +165,28 @@ SDLHost::~SDLHost()
     if (_window)
         SDL_DestroyWindow(_window);
     SDL_Quit();
+    stopWatchingForWindowLoss();
+}
+
+void SDLHost::setWindowIcon()
+{
+    // A power symbol in the tint blue on a dark rounded square, drawn by the app's own painter at
+    // the size window managers ask for most.
+    constexpr double kSize = 64;
+    render::Painter painter(kSize, kSize, 1);
+    painter.beginFrame();
+    painter.clear({ 0, 0, 0, 0 });
+    painter.fillRoundedRect({ 2, 2, kSize - 4, kSize - 4 }, 14, { 0.09, 0.09, 0.11, 1 });
+    render::RGBA tint { 0, 122 / 255.0, 1, 1 };
+    constexpr double kPi = 3.14159265358979323846, kGap = 0.62;
+    painter.strokeArc(32, 35, 16, -kPi / 2 + kGap, 3 * kPi / 2 - kGap, 5.5, tint);
+    painter.line(32, 13, 32, 33, 5.5, tint);
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned char*>(painter.data()), painter.pixelWidth(),
+        painter.pixelHeight(), 32, painter.stride(), SDL_PIXELFORMAT_ARGB8888);
+    if (!icon)
+        return;
+    SDL_SetWindowIcon(_window, icon);
+    SDL_FreeSurface(icon);
 }
 
 void SDLHost::present(UIApplication& application)
@@ -160,21 +243,11 @@ bool SDLHost::handleKey(UIApplication& application, int key, unsigned modifiers,
         }
         return true;
     }
-    auto& alerts = application.shownAlerts();
-    if (alerts.empty())
-        return true;
-    auto alert = alerts.back();
-    auto answer = [&](NSInteger index) {
+    auto press = keyPressFor(key, modifiers);
+    if (press && pressKey(application, *press)) {
         if (recorder)
-            recorder->alertAnswered(*alert, index);
-        alert->dismissWithClickedButtonIndex(index, true);
-    };
-    if (key == SDLK_ESCAPE && alert->cancelButtonIndex() >= 0)
-        answer(alert->cancelButtonIndex());
-    else if (key == SDLK_RETURN || key == SDLK_KP_ENTER) {
-        NSInteger other = alert->cancelButtonIndex() == 0 ? 1 : 0;
-        if (other < alert->numberOfButtons())
-            answer(other);
+            recorder->keyPressed(keyPressName(*press));
+        UIMarkNeedsDisplay();
     }
     return true;
 }
@@ -236,6 +309,7 @@ int SDLHost::run(UIApplication& application, SessionRecorder* recorder)
                                           : waitForEventUntil(event, nextFrame);
         presented = false;
         while (haveEvent) {
+            noteWindowEvent(event);
             switch (event.type) {
             case SDL_QUIT:
                 running = false;
@@ -281,6 +355,9 @@ int SDLHost::run(UIApplication& application, SessionRecorder* recorder)
             }
             haveEvent = running && SDL_PollEvent(&event);
         }
+        // Destroyed by another program: the session ends as if it had been closed.
+        if (windowWasLost())
+            break;
         // The status-bar clock changes once a minute.
         std::time_t now = std::time(nullptr);
         std::tm local {};

@@ -15,8 +15,9 @@ class Painter;
 }
 
 // The interactive window. The mouse is the finger: press, drag and release make touches with
-// the same tracking as the headless taps, and the wheel scrolls what lies under the pointer. Esc
-// answers an alert with its cancel button and Return with its other button; Ctrl+C copies the
+// the same tracking as the headless taps, and the wheel scrolls what lies under the pointer. The
+// keyboard does what `key` does in a script (KeyboardNavigation.h): Tab moves a focus ring, Space
+// and Return act, Esc answers an alert or goes back, the scrolling keys scroll; Ctrl+C copies the
 // selected text to the clipboard; Ctrl+Q quits. It redraws only when something changed and paces
 // animations to the display; the clock is real.
 //
@@ -33,11 +34,12 @@ public:
     SDLHost& operator=(const SDLHost&) = delete;
 
     // Runs until the window closes; RECORDER, when given, hears of every touch, wheel scroll and
-    // keyboard answer as it happens.
+    // key that did something, as it happens.
     int run(UIApplication& application, SessionRecorder* recorder = nullptr);
 
 private:
     explicit SDLHost(const HostOptions& options);
+    void setWindowIcon();
     void present(UIApplication& application);
     bool handleKey(UIApplication& application, int key, unsigned modifiers, SessionRecorder* recorder);
     void setWindowToFractionOfDevice(int divisor);

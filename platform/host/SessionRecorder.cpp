@@ -2,6 +2,7 @@
 
 #include "platform/host/MessageText.h"
 #include "platform/host/RunLoopTurn.h"
+#include "platform/render/OutputFile.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIView.h"
@@ -9,9 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <fcntl.h>
 #include <sstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -21,15 +20,6 @@ std::string number(double value)
     std::ostringstream out;
     out << value;
     return out.str();
-}
-
-bool isWithin(const UIView* view, const UIView& ancestor)
-{
-    for (; view; view = view->superview()) {
-        if (view == &ancestor)
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -46,14 +36,27 @@ void SessionRecorder::write(const std::string& line)
     _sink(line + "\n");
 }
 
-void SessionRecorder::writeHeader(const std::string& program, const std::string& replayOptions, std::time_t when)
+void SessionRecorder::writeHeader(const std::string& program, const HostOptions& options, std::time_t when)
 {
     std::tm utc {};
     gmtime_r(&when, &utc);
     char date[32];
     std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S UTC", &utc);
-    write("# " + program + " \xE2\x80\x94 " + _device.displayName + ", recorded " + date);
-    write("# replay: " + program + " --headless " + replayOptions + " --root ROOT --script THIS_FILE");
+    write("# " + program + " \xE2\x80\x94 " + options.device.displayName + ", recorded " + date);
+    std::ostringstream replay;
+    replay << "# replay: " << program << " --headless";
+    if (options.dryRun) {
+        write(std::string(kDryRunRecordingLine));
+        replay << " --dry-run";
+    }
+    if (options.device.name == "custom")
+        replay << " --screen " << options.device.width << 'x' << options.device.height;
+    else
+        replay << " --device " << options.device.name;
+    if (options.forcedScale)
+        replay << " --scale " << *options.forcedScale;
+    replay << " --root ROOT --script THIS_FILE";
+    write(replay.str());
 }
 
 void SessionRecorder::touchBegan(CGPoint point, double seconds)
@@ -101,55 +104,33 @@ void SessionRecorder::wheelScrolled(const UIView& view, CGFloat dy)
         write("# a wheel scroll of " + number(dy) + " points over a view no selector names is left out");
 }
 
-void SessionRecorder::alertAnswered(const UIAlertView& alert, NSInteger index)
+void SessionRecorder::keyPressed(const std::string& name)
 {
-    if (index < 0 || index >= alert.numberOfButtons())
-        return;
-    std::string title = alert.buttonTitles()[size_t(index)].utf8();
-    std::string selector = "\"";
-    for (char c : title)
-        selector += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
-    selector += '"';
-    std::string error;
-    auto matches = _automation.resolve(selector, error);
-    std::vector<AutomationElement> inAlert;
-    for (auto& match : matches) {
-        if (isWithin(match.view, alert))
-            inAlert.push_back(match);
+    write("key " + name);
+}
+
+bool isDryRunRecording(std::string_view script)
+{
+    for (size_t start = 0; start < script.size();) {
+        size_t end = std::min(script.find('\n', start), script.size());
+        auto line = script.substr(start, end - start);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        if (line == kDryRunRecordingLine)
+            return true;
+        start = end + 1;
     }
-    if (inAlert.size() != 1) {
-        write("# an answer of " + quotedForMessage(title) + " to an alert whose button no selector names is left out");
-        return;
-    }
-    if (matches.size() == 1 && !_automation.coveringElement(matches.front())) {
-        write("tap " + selector);
-        return;
-    }
-    CGRect frame = inAlert.front().screenFrame;
-    write("tap " + Automation::pointSelector({ frame.midX(), frame.midY() }, UIScreen::mainScreen().bounds().size));
+    return false;
 }
 
 std::shared_ptr<RecordingFile> RecordingFile::open(const std::string& path, std::string& error)
 {
-    // Without blocking, so that a pipe or a device in the file's place cannot hang the start.
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
-    if (fd < 0) {
-        error = "--record " + quotedForMessage(path) + ": "
-            + (errno == EISDIR ? "is a folder" : errno == EACCES ? "permission denied" : "cannot open");
+    auto file = render::openOutputFile(path);
+    if (file.fd < 0) {
+        error = "--record " + quotedForMessage(path) + ": " + file.error;
         return nullptr;
     }
-    struct stat info { };
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        error = "--record " + quotedForMessage(path) + " is not a regular file";
-        return nullptr;
-    }
-    if (ftruncate(fd, 0) != 0 || fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        error = "--record " + quotedForMessage(path) + ": cannot write";
-        return nullptr;
-    }
-    return std::shared_ptr<RecordingFile>(new RecordingFile(fd));
+    return std::shared_ptr<RecordingFile>(new RecordingFile(file.fd));
 }
 
 RecordingFile::~RecordingFile()

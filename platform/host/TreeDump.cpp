@@ -57,14 +57,21 @@ json toJSON(const UIPropertyValue& value)
 
 } // namespace
 
-json dumpView(const UIView& view)
+json dumpView(const UIView& view, const UIApplication* application)
 {
     UIViewDescription description;
     view.describe(description);
     json node = toJSON(description.properties);
+    if (application && application->focusedView() == &view) {
+        node["focused"] = true;
+        for (auto& part : description.parts) {
+            if (part.identity == application->focusedPart())
+                node["focusedPart"] = part.text;
+        }
+    }
     json subviews = json::array();
     for (auto& subview : view.subviews())
-        subviews.push_back(dumpView(*subview));
+        subviews.push_back(dumpView(*subview, application));
     node["subviews"] = subviews;
     return node;
 }
@@ -78,7 +85,7 @@ json dumpApplicationTree(UIApplication& application, const DeviceProfile& device
         { "applicationFrame", rect(screen.applicationFrame()) }, { "scale", number(screen.scale()) } };
     tree["statusBar"] = { { "style", static_cast<int64_t>(application.statusBarStyle()) } };
     auto* window = application.keyWindow();
-    tree["keyWindow"] = window ? dumpView(*window) : json(nullptr);
+    tree["keyWindow"] = window ? dumpView(*window, &application) : json(nullptr);
     json presented = json::array();
     for (auto& presentation : application.presentationStack().presentations()) {
         if (presentation.dismissing)
@@ -86,7 +93,7 @@ json dumpApplicationTree(UIApplication& application, const DeviceProfile& device
         auto view = presentation.controller->viewIfLoaded();
         presented.push_back({ { "class", presentation.controller->className() },
             { "modalPresentationStyle", static_cast<int64_t>(presentation.controller->modalPresentationStyle()) },
-            { "view", view ? dumpView(*view) : json(nullptr) } });
+            { "view", view ? dumpView(*view, &application) : json(nullptr) } });
     }
     tree["presented"] = presented;
     json alerts = json::array();
@@ -96,6 +103,10 @@ json dumpApplicationTree(UIApplication& application, const DeviceProfile& device
             buttons.push_back(title.utf8());
         alerts.push_back({ { "title", alert->title().utf8() }, { "message", alert->message().utf8() }, { "buttons", buttons },
             { "cancelButtonIndex", static_cast<int64_t>(alert->cancelButtonIndex()) }, { "tag", static_cast<int64_t>(alert->tag()) } });
+        for (NSInteger index = 0; index < alert->numberOfButtons(); ++index) {
+            if (application.focusedView() && application.focusedView() == alert->buttonAtIndex(index))
+                alerts.back()["focusedButton"] = static_cast<int64_t>(index);
+        }
     }
     tree["alerts"] = alerts;
     json observers = json::array();

@@ -10,4 +10,6 @@ class UIView;
 // The whole visible state as JSON: the device, the status bar, the key window's view tree, the
 // presented screens and the shown alerts. Scripts and tests rely on its shape.
 nlohmann::json dumpApplicationTree(UIApplication& application, const DeviceProfile& device);
-nlohmann::json dumpView(const UIView& view);
+// APPLICATION, when given, marks its focused view with "focused": true (and "focusedPart", the
+// text of the focused part).
+nlohmann::json dumpView(const UIView& view, const UIApplication* application = nullptr);

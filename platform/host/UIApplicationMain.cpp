@@ -5,16 +5,20 @@
 #include "platform/host/HostOptions.h"
 #include "platform/host/HostWindow.h"
 #include "platform/host/HostedApplication.h"
+#include "platform/host/MessageText.h"
 #include "platform/host/SDLHost.h"
 #include "platform/host/SessionRecorder.h"
+#include "platform/host/VideoDriver.h"
+#include "platform/render/OutputFile.h"
 #include "platform/system/PrivilegeSeparation.h"
 #include "platform/system/System.h"
 
+#include <clocale>
 #include <ctime>
-#include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
+#include <langinfo.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,17 +26,17 @@ namespace {
 
 constexpr const char* kHeadlessStatusTime = "9:41";
 
-// The options that give a headless run the same screen as this one.
-std::string replayOptions(const HostOptions& options)
+// Every file the options name for writing is checked before anything runs; it is opened only
+// when it is written.
+std::string checkOutputOptions(const HostOptions& options)
 {
-    std::ostringstream out;
-    if (options.device.name == "custom")
-        out << "--screen " << options.device.width << 'x' << options.device.height;
-    else
-        out << "--device " << options.device.name;
-    if (options.forcedScale)
-        out << " --scale " << *options.forcedScale;
-    return out.str();
+    for (auto [option, path] : { std::pair { "--screenshot", &options.screenshotPath }, { "--record", &options.recordPath } }) {
+        if (!*path)
+            continue;
+        if (auto problem = render::checkOutputPath(**path); !problem.empty())
+            return std::string(option) + " " + quotedForMessage(**path) + ": " + problem;
+    }
+    return "";
 }
 
 } // namespace
@@ -47,16 +51,37 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
         std::cerr << program << ": started with raised privilege that was not given up\n";
         return 1;
     }
-    auto parsed = parseHostOptions(arguments);
-    if (!parsed.options) {
-        std::cerr << program << ": " << parsed.error << '\n' << hostUsage(program);
+    // File names, typed text and the window's title are in the user's character set; numbers in
+    // files, scripts and messages keep one form whatever the language.
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_NUMERIC, "C");
+    // The app's text is UTF-8 whatever the language; in a locale of another character set (the
+    // plain C locale above all) the window's title would reach the window manager garbled.
+    if (std::string_view(nl_langinfo(CODESET)) != "UTF-8")
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+    auto usageError = [&](const std::string& message) {
+        std::cerr << program << ": " << message << "\nTry '" << program << " --help' for more information.\n";
         return 2;
-    }
+    };
+    auto parsed = parseHostOptions(arguments);
+    if (!parsed.options)
+        return usageError(parsed.error);
     HostOptions options = *parsed.options;
     if (options.help) {
         std::cout << hostUsage(program);
         return 0;
     }
+    if (options.version) {
+        std::cout << hostVersion(program);
+        return 0;
+    }
+    if (auto problem = checkOutputOptions(options); !problem.empty())
+        return usageError(problem);
+    // A session recorded without real power commands replays without them too.
+    auto dryRunRefusal = [&](const std::string& what) {
+        std::cerr << program << ": " << what << " was recorded with --dry-run and is replayed only with --dry-run\n";
+        return 2;
+    };
 
     // A script is read and checked whole before the app starts, so a bad one runs nothing.
     std::optional<AutomationScript> script;
@@ -67,10 +92,35 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
             std::cerr << program << ": " << file.error << '\n';
             return 2;
         }
+        if (isDryRunRecording(*file.text) && !options.dryRun)
+            return dryRunRefusal("the script " + quotedForMessage(*options.scriptPath));
         script = parseAutomationScript(*file.text, screen);
     }
 
-    // The recording's file is opened first, so that a bad one is said before the window opens.
+    bool windowed = !options.headless;
+    std::unique_ptr<SDLHost> window;
+    if (windowed) {
+        std::string reason;
+        chooseDisplayVideoDrivers();
+        window = SDLHost::open(options, hostWindowTitle(program, options), reason);
+        // A driver that draws into memory shows nothing: that is no display either.
+        if (window) {
+            reason = videoDriverProblem();
+            if (!reason.empty())
+                window.reset();
+        }
+        if (!window && options.recordPath) {
+            std::cerr << program << ": " << reason << "; --record records the window, and there is none\n";
+            return 2;
+        }
+        if (!window) {
+            // Only a person at a terminal is told; a program piping commands in knows what it runs.
+            if (isatty(STDIN_FILENO))
+                std::cerr << program << ": " << reason << "; starting the headless console\n";
+            windowed = false;
+        }
+    }
+    // The recording's file is made or emptied only now that there is a window to record.
     std::shared_ptr<RecordingFile> recording;
     if (options.recordPath) {
         std::string error;
@@ -78,21 +128,6 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
         if (!recording) {
             std::cerr << program << ": " << error << '\n';
             return 2;
-        }
-    }
-
-    bool windowed = !options.headless;
-    std::unique_ptr<SDLHost> window;
-    if (windowed) {
-        std::string reason;
-        window = SDLHost::open(options, hostWindowTitle(program, options), reason);
-        if (!window && recording) {
-            std::cerr << program << ": " << reason << "; --record records the window, and there is none\n";
-            return 2;
-        }
-        if (!window) {
-            std::cerr << program << ": " << reason << "; starting the headless console\n";
-            windowed = false;
         }
     }
     // Without a script, standard input says where the commands come from: a terminal gets the
@@ -110,6 +145,8 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
                 std::cerr << program << ": the script on standard input is larger than " << kMaximumScriptBytes << " bytes\n";
                 return 2;
             }
+            if (isDryRunRecording(text) && !options.dryRun)
+                return dryRunRefusal("the script on standard input");
             script = parseAutomationScript(text, screen);
         } else {
             linesFromInput = true;
@@ -151,7 +188,7 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
                 return written;
             };
             recorder = std::make_unique<SessionRecorder>(hosted->application(), options.device, sink);
-            recorder->writeHeader(program, replayOptions(options), std::time(nullptr));
+            recorder->writeHeader(program, options, std::time(nullptr));
         }
         status = window->run(hosted->application(), recorder.get());
     } else {

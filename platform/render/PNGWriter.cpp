@@ -1,10 +1,13 @@
 #include "platform/render/PNGWriter.h"
 
+#include "platform/render/OutputFile.h"
+
 #include <cairo.h>
 #include <png.h>
 
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 namespace render {
@@ -36,8 +39,9 @@ void unpremultiplyRow(const uint32_t* in, unsigned char* out, int width)
 
 } // namespace
 
-bool writeSurfaceAsPNG(cairo_surface_t* surface, const std::string& path)
+bool writeSurfaceAsPNG(cairo_surface_t* surface, const std::string& path, std::string& error)
 {
+    error = "cannot write";
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS || cairo_image_surface_get_format(surface) != CAIRO_FORMAT_ARGB32)
         return false;
     cairo_surface_flush(surface);
@@ -48,9 +52,16 @@ bool writeSurfaceAsPNG(cairo_surface_t* surface, const std::string& path)
     if (width <= 0 || height <= 0 || !data)
         return false;
 
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file)
+    auto output = openOutputFile(path);
+    if (output.fd < 0) {
+        error = output.error;
         return false;
+    }
+    std::unique_ptr<FILE, FileCloser> file(fdopen(output.fd, "wb"));
+    if (!file) {
+        close(output.fd);
+        return false;
+    }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info) {
@@ -75,7 +86,10 @@ bool writeSurfaceAsPNG(cairo_surface_t* surface, const std::string& path)
     }
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
-    return std::fflush(file.get()) == 0 && !std::ferror(file.get());
+    if (std::fflush(file.get()) != 0 || std::ferror(file.get()))
+        return false;
+    error.clear();
+    return true;
 }
 
 } // namespace render

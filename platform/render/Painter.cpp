@@ -702,9 +702,9 @@ std::string Painter::visibleText(std::string_view utf8, const TextStyle& style, 
     return result;
 }
 
-bool Painter::writePNG(const std::string& path) const
+bool Painter::writePNG(const std::string& path, std::string& error) const
 {
-    return writeSurfaceAsPNG(_surface, path);
+    return writeSurfaceAsPNG(_surface, path, error);
 }
 
 const unsigned char* Painter::data() const

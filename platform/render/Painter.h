@@ -185,8 +185,13 @@ public:
     // with "…" where an ellipsis replaced characters.
     std::string visibleText(std::string_view utf8, const TextStyle& style, double width) const;
 
-    // The frame as PNG; false when the file could not be written.
-    bool writePNG(const std::string& path) const;
+    // The frame as PNG; false when the file could not be written, and why in ERROR.
+    bool writePNG(const std::string& path, std::string& error) const;
+    bool writePNG(const std::string& path) const
+    {
+        std::string error;
+        return writePNG(path, error);
+    }
     cairo_surface_t* surface() const { return _surface; }
     // Pixel access for tests and hosts: premultiplied ARGB32 rows of stride bytes.
     const unsigned char* data() const;

@@ -3,8 +3,10 @@
 #include "platform/render/Painter.h"
 #include "platform/system/System.h"
 #include "platform/uikit/UIAlertView.h"
+#include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
+#include "platform/uikit/UIViewDescription.h"
 #include "platform/uikit/UIWindow.h"
 
 #include <algorithm>
@@ -108,10 +110,60 @@ CGPoint screenToView(UIView* view, CGPoint screenPoint)
 
 } // namespace
 
+UIView* UIApplication::keyboardLayer() const
+{
+    if (!_alerts.empty())
+        return _alerts.back().get();
+    if (auto* top = _presentationStack.topView())
+        return top;
+    return keyWindow();
+}
+
+const UIApplication::KeyboardFocus* UIApplication::focusOfKeyboardLayer() const
+{
+    UIView* layer = keyboardLayer();
+    for (auto& focus : _focus) {
+        if (layer && focus.layer.lock().get() == layer)
+            return &focus;
+    }
+    return nullptr;
+}
+
+UIView* UIApplication::focusedView() const
+{
+    auto* focus = focusOfKeyboardLayer();
+    auto view = focus ? focus->view.lock() : nullptr;
+    UIView* layer = keyboardLayer();
+    for (UIView* ancestor = view.get(); ancestor; ancestor = ancestor->superview()) {
+        if (ancestor == layer)
+            return view.get();
+    }
+    return nullptr;
+}
+
+const void* UIApplication::focusedPart() const
+{
+    return focusedView() ? focusOfKeyboardLayer()->part : nullptr;
+}
+
+void UIApplication::setFocus(UIView* view, const void* part)
+{
+    UIMarkNeedsDisplay();
+    if (!view) {
+        _focus.clear();
+        return;
+    }
+    std::erase_if(_focus, [&](const KeyboardFocus& focus) { return focus.layer.expired() || focus.layer.lock().get() == keyboardLayer(); });
+    if (auto* layer = keyboardLayer())
+        _focus.push_back({ layer->weakSelf<UIView>(), view->weakSelf<UIView>(), part });
+}
+
 void UIApplication::sendTouch(UITouchPhase phase, CGPoint screenPoint)
 {
     std::shared_ptr<UIView> target;
     if (phase == UITouchPhase::Began) {
+        if (!_focus.empty())
+            setFocus(nullptr);
         auto* hit = hitTest(screenPoint);
         _touchedView = hit ? hit->weakSelf<UIView>() : std::weak_ptr<UIView>();
     }
@@ -179,4 +231,31 @@ void UIApplication::renderFrame(render::Painter& painter)
     }
     for (auto& alert : _alerts)
         drawAlert(*alert);
+    drawFocusRing(painter);
+}
+
+void UIApplication::drawFocusRing(render::Painter& painter)
+{
+    UIView* view = focusedView();
+    if (!view)
+        return;
+    CGRect frame = view->frameInWindow();
+    if (auto* focusedPart = this->focusedPart()) {
+        UIViewDescription description;
+        view->describe(description);
+        auto part = std::find_if(description.parts.begin(), description.parts.end(),
+            [&](auto& each) { return each.identity == focusedPart; });
+        if (part == description.parts.end())
+            return;
+        frame = CGRectOffset(part->frame, frame.minX(), frame.minY());
+    }
+    // Just outside what it rings, so that the control's own edge stays visible inside it, but on
+    // the screen: a view as wide as the screen is ringed just inside its edges.
+    constexpr double kOutset = 3, kRadius = 6, kWidth = 2.5;
+    CGSize screen = UIScreen::mainScreen().bounds().size;
+    double left = std::max(double(frame.minX()) - kOutset, kWidth / 2), top = std::max(double(frame.minY()) - kOutset, kWidth / 2);
+    double right = std::min(double(frame.maxX()) + kOutset, double(screen.width) - kWidth / 2);
+    double bottom = std::min(double(frame.maxY()) + kOutset, double(screen.height) - kWidth / 2);
+    if (right > left && bottom > top)
+        painter.strokeRoundedRect({ left, top, right - left, bottom - top }, kRadius, kWidth, toRGBA(kSystemTintColor));
 }

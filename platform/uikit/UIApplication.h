@@ -87,6 +87,16 @@ public:
     // Copies the first responder's selection to the general pasteboard; false when there is none.
     bool copy();
 
+    // The layer that takes keys: the newest shown alert, else the top presented screen, else the
+    // key window.
+    UIView* keyboardLayer() const;
+    // The keyboard focus: a view of the keyboard layer, or a part of one (a bar button, by its
+    // identity). Only keys set it, and it is drawn as a ring; a touch clears it. Each layer keeps
+    // its own, so that the focus is back where it was when an alert or a screen goes away.
+    UIView* focusedView() const;
+    const void* focusedPart() const;
+    void setFocus(UIView* view, const void* part = nullptr);
+
     // Applies size constraints before a frame is drawn or the tree is read.
     void layoutIfNeeded();
     void renderFrame(render::Painter& painter);
@@ -95,6 +105,8 @@ protected:
     UIApplication() = default;
 
 private:
+    void drawFocusRing(render::Painter& painter);
+
     UIApplicationDelegate* _delegate = nullptr;
     std::shared_ptr<NSObject> _ownedDelegate;
     UIStatusBar _statusBar;
@@ -106,4 +118,11 @@ private:
     // The view that took the current touch; it gets the rest of it wherever the finger goes.
     std::weak_ptr<UIView> _touchedView;
     std::weak_ptr<UIView> _firstResponder;
+    struct KeyboardFocus {
+        std::weak_ptr<UIView> layer;
+        std::weak_ptr<UIView> view;
+        const void* part = nullptr;
+    };
+    const KeyboardFocus* focusOfKeyboardLayer() const;
+    std::vector<KeyboardFocus> _focus;
 };

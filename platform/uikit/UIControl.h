@@ -44,6 +44,7 @@ public:
     bool isHighlighted() const { return _highlighted; }
     void setHighlighted(bool highlighted);
     bool isTracking() const { return _tracking; }
+    bool canBecomeFocused() const override { return isUserInteractionEnabled(); }
 
     void touchesBegan(CGPoint location) override;
     void touchesMoved(CGPoint location) override;

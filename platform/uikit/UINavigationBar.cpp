@@ -147,6 +147,18 @@ void UINavigationBar::touchesEnded(CGPoint location)
     keepAlive->sendAction();
 }
 
+bool UINavigationBar::accessibilityPerformEscape()
+{
+    auto* item = topItem();
+    auto* left = item ? item->leftBarButtonItem() : nullptr;
+    if (!left)
+        return false;
+    auto keepAlive = left->retainSelf<UIBarButtonItem>();
+    auto keepBar = retainSelf();
+    keepAlive->sendAction();
+    return true;
+}
+
 void UINavigationBar::touchesCancelled()
 {
     _tracked = _pressed = nullptr;

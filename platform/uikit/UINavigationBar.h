@@ -70,6 +70,8 @@ public:
     void touchesMoved(CGPoint location) override;
     void touchesEnded(CGPoint location) override;
     void touchesCancelled() override;
+    // The top item's left button is the way back.
+    bool accessibilityPerformEscape() override;
 
     void describe(UIViewDescription& description) const override;
 

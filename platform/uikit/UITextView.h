@@ -81,6 +81,9 @@ public:
     void setSelectedRange(NSRange range);
     bool selectTextRange(NSRange range) override;
     bool copy() override;
+    // Tab stops at the text so that the scrolling keys have a place to go; Space scrolls it.
+    bool canBecomeFocused() const override { return true; }
+    bool performPrimaryAction(const void*) override { return false; }
 
     void touchesBegan(CGPoint location) override;
     void touchesMoved(CGPoint location) override;

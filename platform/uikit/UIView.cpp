@@ -204,6 +204,25 @@ CGPoint UIView::convertPointFromWindow(CGPoint point) const
     return { point.x - origin.x, point.y - origin.y };
 }
 
+bool UIView::performPrimaryAction(const void* part)
+{
+    CGRect target = bounds();
+    if (part) {
+        UIViewDescription description;
+        describe(description);
+        auto found = std::find_if(description.parts.begin(), description.parts.end(), [&](auto& each) { return each.identity == part; });
+        if (found == description.parts.end())
+            return false;
+        target = found->frame;
+    }
+    // The view may tear down the tree it lives in when it acts.
+    auto keepAlive = retainSelf();
+    CGPoint middle { target.midX(), target.midY() };
+    touchesBegan(middle);
+    touchesEnded(middle);
+    return true;
+}
+
 CGRect UIView::frameInWindow() const
 {
     CGPoint origin = convertPointToWindow({ 0, 0 });

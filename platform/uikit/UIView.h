@@ -93,6 +93,16 @@ public:
     // Puts the view's selection on the general pasteboard; false when there is nothing to copy.
     virtual bool copy() { return false; }
 
+    // Keyboard focus. Tab stops at a view that can become focused (a control, a text view) and at
+    // each tappable part of a view (a bar's buttons, named by their identity).
+    virtual bool canBecomeFocused() const { return false; }
+    // Space or Return on the focused view or PART of it: what a tap in its middle does. False
+    // when the view has nothing to do (a text view).
+    virtual bool performPrimaryAction(const void* part);
+    // Esc on a presented screen: a view that can take the user back (a bar with a left button)
+    // does so and returns true.
+    virtual bool accessibilityPerformEscape() { return false; }
+
     // Tells the hosts what this view is: its tree properties, the text a selector finds it by, its
     // console line. Every view kind adds its own to what its base class describes.
     virtual void describe(UIViewDescription& description) const;

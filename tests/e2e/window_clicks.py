@@ -5,11 +5,13 @@ Five runs on iPhone 4S, its window forced to two pixels a point (--scale 2). Wit
 alerts a click on "Respring" runs its command at once. Halved with Ctrl+2 and widened, the window
 shows the screen between bars, and a click there still runs Respring. With alerts, the click shows
 the alert, a click on "No" runs nothing, and a click on "Yes" runs the command. The fourth walks
-the whole app: Settings, both switches on, Back to a light root screen, a Respring confirmed with
-Return, the changelog (headings blue in the main program only) scrolled by a drag, Back, and a
-restart on the same root that keeps both preferences. The fifth records a session with --record and
-replays the recording headless: the replay must print the same calls, store the same preferences
-and end on the same screen, pixel for pixel. The app always runs with --dry-run, so it only prints
+the whole app with the keyboard alone (its title and icon checked first): Settings, both switches
+on, Back to a light root screen, a Respring confirmed with Return, the changelog (headings blue in
+the main program only) scrolled to its end and back, Back; then the window is destroyed by another
+program, which must end the run cleanly, and a restart on the same root keeps both preferences.
+The fifth records a session with --record and replays the recording headless: the replay must
+print the same calls, store the same preferences and end on the same screen, pixel for pixel, and
+the recording, made with --dry-run, must refuse to replay without it. The app always runs with --dry-run, so it only prints
 the calls it would make; either program can be given.
 
 Usage: window_clicks.py APP WORK_DIR
@@ -193,7 +195,7 @@ class App:
         self.process = spawn([executable, "--dry-run", "--root", root, "--device", "iphone-4s", "--scale", str(SCALE)]
                              + list(extra),
                              env=self.environment, stdout=self.log, stderr=subprocess.STDOUT)
-        window_id = subprocess.run(["timeout", "15", "xdotool", "search", "--sync", "--name", "Zentrova"],
+        window_id = subprocess.run(["timeout", "15", "xdotool", "search", "--sync", "--class", "Zentrova"],
                                    env=self.environment, stdout=subprocess.PIPE, text=True).stdout.split()
         if not window_id:
             fail("no window named Zentrova within 15 s; the app said:\n" + self.output())
@@ -361,18 +363,24 @@ def click_and_settle(window, point):
     wait_until(changed_and_still, 10, "the window to change after a click at %s" % (point,))
 
 
+def press(app, *keys):
+    """Presses keys one after another in the window, then waits until it holds still."""
+    for key in keys:
+        subprocess.run(["xdotool", "key", "--window", app.window.id, key], env=app.environment, check=True, timeout=10)
+    wait_still(app)
+
+
+def window_property(app, name):
+    return subprocess.run(["xprop", "-id", app.window.id, name], env=app.environment, stdout=subprocess.PIPE,
+                          text=True, timeout=10).stdout
+
+
 def run_whole_app(executable, display, work):
-    """Settings, both switches on, Back, a confirmed Respring, the changelog scrolled, Back; then a
-    restart on the same root keeps both preferences."""
+    """The whole app by keyboard alone: Settings, both switches on, Back to a light root screen, a
+    Respring confirmed with Return, the changelog (headings blue in the main program only) scrolled
+    to its end, Back; the window closed by another program ends the run cleanly, and a restart on
+    the same root keeps both preferences."""
     legacy = os.path.basename(executable).endswith("Legacy")
-    # Bar items sit in the bar's lower 44 points. The main root screen's bar reaches up behind the
-    # status bar until the first presentation moves it down to the view's top; the legacy bars
-    # always start there. The main settings switches are 66 points in from the right, the legacy
-    # ones 106.
-    root_bar_y = 42
-    screen_bar_y = 42 if legacy else 62
-    switch_x = (214 if legacy else 254) + 25
-    respring_after = (160, 220 if legacy else 240)
     root = tempfile.mkdtemp(prefix="zentrova-e2e-")
     try:
         # The device root holds the bundle's changelog, staged beside the program by the build.
@@ -380,23 +388,35 @@ def run_whole_app(executable, display, work):
         os.makedirs(bundle)
         shutil.copy(os.path.join(os.path.dirname(os.path.realpath(executable)), "CHANGELOG.txt"), bundle)
         app = App(executable, root, display, os.path.join(work, "whole-app.log"))
-        click_and_settle(app.window, (285, root_bar_y))
-        app.window.click((switch_x, 155))
+        title = window_property(app, "_NET_WM_NAME")
+        if "\u2014 iPhone 4S" not in title or "UTF8_STRING" not in title:
+            fail("the window's title is not UTF-8: %r" % title)
+        if "Icon (64 x 64)" not in window_property(app, "_NET_WM_ICON"):
+            fail("the window has no icon")
+
+        # Tab to Settings: the ring shows only now, in the tint blue around the bar button.
+        before = app.window.capture()
+        press(app, "Tab", "Tab")
+        ring = app.window.capture().box(lambda r, g, b: tinted_blue(r, g, b) and r < 60)
+        if before.box(lambda r, g, b: tinted_blue(r, g, b) and r < 60) == ring:
+            fail("no focus ring after Tab")
+        press(app, "Return", "Tab", "Tab", "space")
         wait_until(lambda: read_preferences(root).get("lightSwitch") is True, 10, "lightSwitch stored YES")
-        app.window.click((switch_x, 215))
+        press(app, "Tab", "Return")
         wait_until(lambda: read_preferences(root).get("alertSwitch.enabled") is True, 10, "alerts stored YES")
         app.window.save(os.path.join(work, "whole-app-settings.png"))
-        click_and_settle(app.window, (30, screen_bar_y))
-        # The root screen underneath is light now.
+        press(app, "Escape")
+        # The root screen underneath is light now, and the ring is back on Settings.
         wait_until(lambda: white(*app.window.capture().pixel(10, 900)), 10, "a light root screen")
-        click_and_settle(app.window, respring_after)
+        press(app, "Tab", "Tab", "Tab", "Return")
+        wait_until(lambda: alert_panel(app.window), 10, "the confirmation alert")
         if app.calls():
             fail("Respring with alerts on ran %s before any answer" % app.calls())
-        subprocess.run(["xdotool", "key", "--window", app.window.id, "Return"], env=app.environment, check=True)
+        press(app, "Return")
         wait_until(lambda: RESPRING_LINE in app.calls(), 10, RESPRING_LINE + " after Yes")
         wait_until(lambda: white(*app.window.capture().pixel(10, 900)), 10, "the alert's dimming to go")
 
-        click_and_settle(app.window, (45, screen_bar_y if not legacy else root_bar_y))
+        press(app, "shift+Tab", "shift+Tab", "shift+Tab", "shift+Tab", "Return")
         page = app.window.capture()
         app.window.save(os.path.join(work, "whole-app-changelog.png"))
         text_top = (64 if legacy else 84) * SCALE
@@ -407,14 +427,25 @@ def run_whole_app(executable, display, work):
             fail("the changelog's headings are not blue")
         if not white(*page.pixel(600, 900)):
             fail("the changelog is not light: %s" % (page.pixel(600, 900),))
-        app.window.save(os.path.join(work, "whole-app-changelog.png"))
-        # A drag up scrolls the text (the wheel does too, but Xvfb's pointer makes the drag sure).
-        subprocess.run(["xdotool", "mousemove", "--window", app.window.id, "320", "800", "mousedown", "1",
-                        "mousemove", "--window", app.window.id, "320", "700", "mousemove", "--window", app.window.id,
-                        "320", "400", "mouseup", "1"], env=app.environment, check=True, timeout=10)
-        wait_until(lambda: app.window.capture().rgb != page.rgb, 10, "the changelog to scroll")
-        click_and_settle(app.window, (30, screen_bar_y))
-        app.quit()
+        press(app, "End")
+        if app.window.capture().rgb == page.rgb:
+            fail("End did not scroll the changelog")
+        press(app, "Home")
+        if app.window.capture().rgb != page.rgb:
+            fail("Home did not scroll the changelog back to its top")
+        press(app, "alt+Left")
+        wait_until(lambda: white(*app.window.capture().pixel(10, 900)), 10, "the root screen after Alt+Left")
+
+        # Destroyed by another program, the window ends the run with status 0 and nothing said.
+        subprocess.run(["xdotool", "windowclose", app.window.id], env=app.environment, check=True, timeout=10)
+        try:
+            status = app.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            fail("the app still runs 10 s after its window was destroyed")
+        app.log.close()
+        extra = [line for line in app.output().splitlines() if line != RESPRING_LINE]
+        if status != 0 or extra:
+            fail("after its window was destroyed the app exited with %d and said %s" % (status, extra))
 
         again = App(executable, root, display, os.path.join(work, "whole-app-again.log"))
         if read_preferences(root) != {"lightSwitch": True, "alertSwitch.enabled": True}:
@@ -423,7 +454,8 @@ def run_whole_app(executable, display, work):
         again.quit()
     finally:
         shutil.rmtree(root, ignore_errors=True)
-    print("ok: settings, a confirmed respring, the changelog and a restart that keeps both preferences")
+    print("ok: by keyboard alone, settings, a confirmed respring, the changelog; a destroyed window ends cleanly;"
+          " a restart keeps both preferences")
 
 
 def drag(app, start, end):
@@ -496,12 +528,22 @@ def run_record_and_replay(executable, display, work):
 
         with open(recording) as file:
             script = file.read()
-        for line in ("tap #respringButton", 'tap "No"', 'tap "Yes"', 'tap "Settings"', "tap #lightSwitch",
+        for line in ("tap #respringButton", "key Escape", "key Return", 'tap "Settings"', "tap #lightSwitch",
                      'tap "Back"', 'tap "Changelog"', "drag 160,400 160,250 ", "scroll #changes 40"):
             if line not in script:
                 fail("the recording has no %r:\n%s" % (line, script))
-        if not script.startswith("# %s \u2014 iPhone 4S, recorded " % os.path.basename(executable)):
+        program = os.path.basename(executable)
+        if not script.startswith("# %s \u2014 iPhone 4S, recorded " % program):
             fail("the recording's first line names no program and device:\n" + script)
+        # Recorded with --dry-run, it says so, and replays only with --dry-run.
+        replay_line = "# replay: %s --headless --dry-run --device iphone-4s --scale %d --root ROOT --script THIS_FILE" % (
+            program, SCALE)
+        if "\n# recorded with --dry-run: replay it with --dry-run\n" not in script or replay_line not in script:
+            fail("the recording does not say it was made with --dry-run:\n" + script)
+        refused = subprocess.run([executable, "--headless", "--root", replay_root, "--script", recording],
+                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=60)
+        if refused.returncode != 2 or "replayed only with --dry-run" not in refused.stdout:
+            fail("the recording replayed without --dry-run: %d %s" % (refused.returncode, refused.stdout))
 
         replay_script = os.path.join(work, "replay.txt")
         shot, tree_path = os.path.join(work, "replay.png"), os.path.join(work, "replay-tree.json")
@@ -541,7 +583,7 @@ def main():
         print(__doc__)
         return 2
     executable, work = os.path.abspath(sys.argv[1]), sys.argv[2]
-    for tool in ("Xvfb", "xdotool", "import", "convert"):
+    for tool in ("Xvfb", "xdotool", "xprop", "import", "convert"):
         if not shutil.which(tool):
             fail("%s is not installed (make deps installs it)" % tool)
     os.makedirs(work, exist_ok=True)

@@ -106,7 +106,7 @@ TEST(ConsoleScreens, TheConsoleShowsTheScreenAgainAfterEachCommandThatCanChangeI
     EXPECT_EQ(count(out.str(), "zentrova> "), 7u);
     EXPECT_EQ(count(out.str(), "zentrova> {\"alerts\":[]"), 1u);
     EXPECT_EQ(err.str(),
-        "unknown command 'jump' (commands: tap, drag, scroll, select, settle, tree, screenshot, quit)\n"
+        "unknown command 'jump' (commands: tap, drag, scroll, select, key, settle, tree, screenshot, quit)\n"
         "longer than 4096 bytes\n"
         "nothing on screen matches \"Power Off\"\n");
 }

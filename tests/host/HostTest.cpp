@@ -5,11 +5,13 @@
 #include "tests/support/AppHarness.h"
 #include "tests/support/GoldenTree.h"
 #include "tests/support/RunMain.h"
+#include "tests/support/ScopedEnvironmentVariable.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -92,8 +94,6 @@ TEST(HostOptions, HostileArgumentsAreRefusedWithOneLine)
         { "--dry-run", "--dry-run" },
         { "--scale", "1", "--scale", "2" },
         { "--device", "ipad", "--device", "ipad" },
-        { "--screenshot", folder + "/missing/shot.png" },
-        { "--screenshot", folder },
         { "--status-time", "9:41", "--status-time", "9:42" },
         { flood },
         { "--device", flood },
@@ -164,13 +164,146 @@ TEST(HostMain, AScriptMayComeThroughAPipe)
     EXPECT_EQ(result.out, "system(\"killall -9 SpringBoard\")\n");
 }
 
-TEST(HostMain, BadOptionsPrintTheUsageAndExit2)
+// Every form an option may take, and what a mistake in one gets.
+TEST(HostOptions, Grammar)
 {
-    auto result = runMain({ "--device", "nokia", "--headless" });
+    TempDir dir;
+    auto root = dir.path().string();
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string error; // empty: parses
+    };
+    const std::vector<Case> cases = {
+        { { "--device", "ipad" }, "" },
+        { { "--device=ipad" }, "" },
+        { { "--root=" + root, "--scale=2", "--status-time=9:41" }, "" },
+        { { "--screen=400x700", "--dry-run", "--headless" }, "" },
+        { { "-h" }, "" },
+        { { "--version" }, "" },
+        { { "--device=" }, "unknown device ''" },
+        { { "--root=" }, "--root needs a value" },
+        { { "--device" }, "--device needs a value" },
+        { { "--dry-run=yes" }, "--dry-run takes no value" },
+        { { "--device=ipad", "--device", "ipad" }, "--device is given more than once" },
+        { { "--devcie", "ipad" }, "unknown option '--devcie'; did you mean --device?" },
+        { { "--devcie=ipad" }, "unknown option '--devcie'; did you mean --device?" },
+        { { "--dryrun" }, "unknown option '--dryrun'; did you mean --dry-run?" },
+        { { "-device", "ipad" }, "unknown option '-device'; did you mean --device?" },
+        { { "--screen-shot", "a.png" }, "unknown option '--screen-shot'; did you mean --screenshot?" },
+        { { "--stat" }, "unknown option '--stat'; did you mean --status-time?" },
+        { { "--colour" }, "unknown option '--colour'" },
+        { { "-x" }, "unknown option '-x'" },
+        { { "ipad" }, "unexpected argument 'ipad'" },
+        { { "--" + std::string(5000, 'd') }, "unknown option '--dddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddd'... (5002 bytes)" },
+    };
+    for (auto& [arguments, error] : cases) {
+        SCOPED_TRACE(arguments.front().substr(0, 40));
+        auto withProgram = arguments;
+        withProgram.insert(withProgram.begin(), "Zentrova");
+        auto result = parseHostOptions(withProgram);
+        EXPECT_EQ(result.error, error);
+        EXPECT_EQ(bool(result.options), error.empty());
+    }
+    EXPECT_EQ(parseHostOptions({ "Zentrova", "--device=ipad" }).options->device.name, "ipad");
+}
+
+// The manual page keeps up with the program: every option --help names has its place in it.
+TEST(HostOptions, TheManualPageHasEveryOption)
+{
+    std::ifstream in(std::string(ZENTROVA_TEST_DIR) + "/../packaging/zentrova.1");
+    ASSERT_TRUE(in);
+    std::string page(std::istreambuf_iterator<char>(in), {});
+    // roff writes a minus sign as \-.
+    for (size_t at = 0; (at = page.find("\\-", at)) != std::string::npos;)
+        page.replace(at, 2, "-");
+    auto usage = hostUsage("Zentrova");
+    size_t options = 0;
+    for (size_t at = 0; (at = usage.find("--", at)) != std::string::npos; ++options) {
+        size_t end = usage.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", at + 2);
+        auto option = usage.substr(at, end - at);
+        // An entry is a tagged paragraph whose tag names the option: ".TP", then ".B --dry-run",
+        // ".BI --root " DIR"" or ".BR -h ", " --help".
+        bool entry = false;
+        for (size_t tag = 0; !entry && (tag = page.find(".TP\n.B", tag)) != std::string::npos; ++tag) {
+            auto line = page.substr(tag + 4, page.find('\n', tag + 4) - tag - 4);
+            auto found = line.find(option);
+            entry = found != std::string::npos && (found + option.size() == line.size() || line[found + option.size()] == ' ');
+        }
+        EXPECT_TRUE(entry) << option << " has no entry in the manual page";
+        at = end;
+    }
+    EXPECT_GE(options, 12u);
+}
+
+// What a person sees when an option is wrong, and what --version and --help print.
+TEST(HostMain, ConventionsOfAProgram)
+{
+    auto result = runMain({ "--devcie", "ipad", "--headless" });
     EXPECT_EQ(result.status, 2);
-    EXPECT_NE(result.err.find("unknown device 'nokia'"), std::string::npos);
-    EXPECT_NE(result.err.find("usage: Zentrova"), std::string::npos);
+    EXPECT_EQ(result.err, "Zentrova: unknown option '--devcie'; did you mean --device?\n"
+                          "Try 'Zentrova --help' for more information.\n");
     EXPECT_EQ(result.out, "");
+
+    result = runMain({ "--version" });
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "Zentrova " ZENTROVA_TEST_VERSION "\n");
+
+    result = runMain({ "--help" });
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, hostUsage("Zentrova"));
+    EXPECT_EQ(result.err, "");
+}
+
+// No output file is opened before it is written, none but a regular file is written, and a refused
+// one is left as it was: nothing waits on a pipe without a reader, nothing empties a file.
+TEST(HostMain, OutputsThatAreRefused)
+{
+    TempDir dir;
+    auto root = dir.path().string();
+    auto fifo = (dir.path() / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    auto kept = (dir.path() / "kept.txt").string();
+    std::ofstream(kept) << "keep me\n";
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string script;
+        std::string error;
+    };
+    const std::vector<Case> cases = {
+        { { "--screenshot", root }, "", "Zentrova: --screenshot '" + root + "': is a folder\nTry" },
+        { { "--screenshot", root + "/no/shot.png" }, "", "Zentrova: --screenshot '" + root + "/no/shot.png': no such folder\nTry" },
+        { { "--screenshot", fifo }, "", "Zentrova: --screenshot '" + fifo + "': is not a regular file (a pipe, a device or a socket)\nTry" },
+        { { "--screenshot", "/dev/null" }, "", "Zentrova: --screenshot '/dev/null': is not a regular file" },
+        { { "--record", fifo }, "", "Zentrova: --record '" + fifo + "': is not a regular file" },
+        { { "--headless" }, "screenshot " + fifo + "\n", "line 1: cannot write '" + fifo + "': is not a regular file" },
+        { { "--headless" }, "tree " + fifo + "\n", "line 1: cannot write '" + fifo + "': is not a regular file" },
+        { { "--headless" }, "tree " + root + "\n", "line 1: cannot write '" + root + "': is a folder" },
+        { { "--headless" }, "tree " + root + "/no/tree.json\n", "line 1: cannot write '" + root + "/no/tree.json': no such folder" },
+    };
+    for (auto& [arguments, script, error] : cases) {
+        SCOPED_TRACE(arguments.front() + " " + arguments.back() + " " + script);
+        std::vector<std::string> all { "--dry-run", "--root", root };
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        if (!script.empty()) {
+            all.push_back("--script");
+            all.push_back(writeScript(dir, script));
+        }
+        auto result = runMain(all);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err.substr(0, error.size()), error) << result.err;
+    }
+    // A recording is made only once there is a window to record; without one, the file is as it was.
+    {
+        ScopedEnvironmentVariable display("DISPLAY", std::nullopt), wayland("WAYLAND_DISPLAY", std::nullopt);
+        auto result = runMain({ "--dry-run", "--root", root, "--record", kept });
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err, "Zentrova: no display; --record records the window, and there is none\n");
+    }
+    std::ifstream in(kept);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep me\n");
+    struct stat info { };
+    ASSERT_EQ(stat(fifo.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 TEST(HostMain, ABadScriptRunsNothing)

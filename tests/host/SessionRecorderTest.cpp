@@ -1,6 +1,7 @@
 #include "platform/host/SessionRecorder.h"
 
 #include "platform/host/HostOptions.h"
+#include "platform/host/KeyboardNavigation.h"
 #include "platform/host/RunLoopTurn.h"
 #include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/uikit/UIAlertView.h"
@@ -10,7 +11,6 @@
 #include "platform/uikit/UIButton.h"
 #include "screens/RootViewController.h"
 #include "tests/support/AppHarness.h"
-#include "tests/support/ScopedEnvironmentVariable.h"
 #include "tests/support/RunMain.h"
 #include "tests/support/TempDir.h"
 
@@ -62,11 +62,13 @@ public:
         Automation::settle();
     }
 
-    void answerAlert(NSInteger index)
+    void key(const std::string& name)
     {
-        auto alert = _app.application().shownAlerts().back();
-        _recorder.alertAnswered(*alert, index);
-        alert->dismissWithClickedButtonIndex(index, true);
+        std::string error;
+        auto press = parseKeyPress(name, error);
+        ASSERT_TRUE(press) << error;
+        if (pressKey(_app.application(), *press))
+            _recorder.keyPressed(keyPressName(*press));
         Automation::settle();
     }
 
@@ -90,7 +92,7 @@ TEST(SessionRecorder, NamesWhatWasTouched)
 {
     AppHarness app({ .device = "iphone-4s", .preferences = {} });
     Session session(app);
-    session.recorder().writeHeader("Zentrova", "--device iphone-4s", 0);
+    session.recorder().writeHeader("Zentrova", *parseHostOptions({ "Zentrova", "--device", "iphone-4s" }).options, 0);
     EXPECT_EQ(session.lines(),
         "# Zentrova \xE2\x80\x94 iPhone 4S, recorded 1970-01-01 00:00:00 UTC\n"
         "# replay: Zentrova --headless --device iphone-4s --root ROOT --script THIS_FILE\n");
@@ -138,12 +140,14 @@ TEST(SessionRecorder, ASessionReplaysToTheSameState)
         AppHarness app({ .device = "iphone-4s", .preferences = preferences });
         Session session(app);
         session.press({ { 160, 220 } });  // Respring: the alert
-        session.answerAlert(0);           // Esc: "No"
+        session.key("Escape");            // "No"
         session.press({ { 160, 220 } });
-        session.answerAlert(1);           // Return: "Yes"
+        session.key("Return");            // "Yes"
         session.press({ { 290, 42 } });   // Settings
-        session.press({ { 279, 155 } });  // the light switch
-        session.press({ { 30, 62 } });    // Back
+        session.key("Tab");               // Back
+        session.key("Tab");               // the light switch
+        session.key("space");
+        session.key("alt+Left");          // Back
         session.press({ { 30, 42 } });    // Changelog
         session.press({ { 160, 400 }, { 160, 380 }, { 160, 250 } }, 0.2);
         session.wheel({ 160, 300 }, 40);
@@ -153,8 +157,8 @@ TEST(SessionRecorder, ASessionReplaysToTheSameState)
         recordedTree = app.tree();
         recordedCalls = app.system().calls();
     }
-    EXPECT_NE(script.find("tap \"No\"\n"), std::string::npos) << script;
-    EXPECT_NE(script.find("tap \"Yes\"\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("tap #respringButton\nkey Escape\ntap #respringButton\nkey Return\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("key Tab\nkey Tab\nkey space\nkey alt+Left\n"), std::string::npos) << script;
     EXPECT_NE(script.find("scroll #changes 40\n"), std::string::npos) << script;
     EXPECT_EQ(recordedCalls, std::vector<std::string> { "system(\"killall -9 SpringBoard\")" });
 
@@ -165,6 +169,33 @@ TEST(SessionRecorder, ASessionReplaysToTheSameState)
         ASSERT_EQ(replay.automation().execute(command), "") << "line " << command.line << " of\n" << script;
     EXPECT_EQ(replay.tree(), recordedTree) << script;
     EXPECT_EQ(replay.system().calls(), recordedCalls);
+}
+
+// A session recorded with --dry-run replays only with --dry-run, and its replay line says so.
+TEST(SessionRecorder, ADryRunStaysDry)
+{
+    AppHarness app({ .device = "iphone-4s", .preferences = {} });
+    Session session(app);
+    auto options = parseHostOptions({ "Zentrova", "--dry-run", "--screen", "320x500", "--scale", "3" }).options;
+    session.recorder().writeHeader("Zentrova", *options, 0);
+    session.key("Tab");
+    EXPECT_EQ(session.lines(),
+        "# Zentrova \xE2\x80\x94 Custom 320x500, recorded 1970-01-01 00:00:00 UTC\n"
+        "# recorded with --dry-run: replay it with --dry-run\n"
+        "# replay: Zentrova --headless --dry-run --screen 320x500 --scale 3 --root ROOT --script THIS_FILE\n"
+        "key Tab\n");
+
+    TempDir dir;
+    auto script = (dir.path() / "session.txt").string();
+    std::ofstream(script) << session.lines() << "tree\n";
+    auto refused = runMain({ "--root", dir.path().string(), "--screen", "320x500", "--script", script });
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err, "Zentrova: the script '" + script + "' was recorded with --dry-run and is replayed only with --dry-run\n");
+
+    auto replayed = runMain({ "--root", dir.path().string(), "--dry-run", "--screen", "320x500", "--script", script });
+    EXPECT_EQ(replayed.status, 0) << replayed.err;
+    EXPECT_NE(replayed.out.find("\"focused\":true"), std::string::npos) << replayed.out;
 }
 
 TEST(SessionRecorder, TheFileIsARegularFileWrittenLineByLine)
@@ -200,25 +231,12 @@ TEST(SessionRecorder, RecordingIsForTheWindowOnly)
     EXPECT_EQ(*good.options->recordPath, path);
     for (std::vector<std::string> bad : { std::vector<std::string> { "Zentrova", "--record", path, "--headless" },
              { "Zentrova", "--script", path, "--record", path }, { "Zentrova", "--record", path, "--screenshot", path },
-             { "Zentrova", "--record", dir.path().string() }, { "Zentrova", "--record" } }) {
+             { "Zentrova", "--record" } }) {
         SCOPED_TRACE(bad[1] + " " + bad.back());
         auto result = parseHostOptions(bad);
         EXPECT_FALSE(result.options);
         EXPECT_NE(result.error.find("--record"), std::string::npos) << result.error;
     }
-}
-
-// Without a display there is nothing to record: the program says so and runs nothing, rather
-// than falling back to the console as it otherwise does.
-TEST(SessionRecorder, WithoutADisplayNothingStarts)
-{
-    TempDir dir;
-    ScopedEnvironmentVariable display("DISPLAY", std::nullopt), wayland("WAYLAND_DISPLAY", std::nullopt);
-    auto [status, out, err] = runMain({ "--dry-run", "--root", dir.path().string(), "--record",
-        (dir.path() / "session.txt").string() });
-    EXPECT_EQ(status, 2);
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "Zentrova: no display; --record records the window, and there is none\n");
 }
 
 } // namespace

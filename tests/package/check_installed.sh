@@ -35,6 +35,14 @@ check "the package installs $installed" test -x "$installed"
 check "the package installs no module beside the program" test ! -e "$installed.so"
 check "the package installs /usr/bin/zentrova, which starts the bundle's program" \
   grep -q "^exec /Applications/Zentrova.app/$name " "$work/root/usr/bin/zentrova"
+# What the command hands the program: the device root / only when the user names none.
+sed 's|^exec |printf "%s\\n" |' "$work/root/usr/bin/zentrova" > "$work/zentrova-arguments"
+arguments() { sh "$work/zentrova-arguments" "$@" | tr '\n' ' '; }
+check "zentrova adds --root=/ when no --root is given" \
+  test "$(arguments --dry-run 'a b')" = "/Applications/Zentrova.app/$name --root=/ --dry-run a b "
+check "zentrova adds no --root when one is given" \
+  test "$(arguments --headless --root /tmp/r)" = "/Applications/Zentrova.app/$name --headless --root /tmp/r " \
+    -a "$(arguments --root=/tmp/r)" = "/Applications/Zentrova.app/$name --root=/tmp/r "
 check "the bundle holds Info.plist, CHANGELOG.txt and fonts.conf" \
   test -f "$work/root/Applications/Zentrova.app/Info.plist" \
     -a -f "$work/root/Applications/Zentrova.app/CHANGELOG.txt" \
