@@ -409,7 +409,7 @@ def run_whole_app(executable, display, work):
         # The root screen underneath is light now, and the ring is back on Settings.
         wait_until(lambda: white(*app.window.capture().pixel(10, 900)), 10, "a light root screen")
         press(app, "Tab", "Tab", "Tab", "Return")
-        wait_until(lambda: alert_panel(app.window), 10, "the confirmation alert")
+        wait_until(lambda: alert_panel(app.window, legacy), 10, "the confirmation alert")
         if app.calls():
             fail("Respring with alerts on ran %s before any answer" % app.calls())
         press(app, "Return")
