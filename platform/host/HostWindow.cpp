@@ -1,5 +1,6 @@
 #include "platform/host/HostWindow.h"
 
+#include "platform/host/VideoDriver.h"
 #include "platform/host/WindowGeometry.h"
 
 #include <SDL.h>
@@ -31,8 +32,16 @@ SDL_Window* openHostWindow(const HostOptions& options, const std::string& title,
     }
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    chooseDisplayVideoDrivers();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         reason = std::string("no window: ") + SDL_GetError();
+        return nullptr;
+    }
+    // A driver that draws into memory shows nothing: that is no display either, and no window is
+    // made on it.
+    reason = videoDriverProblem();
+    if (!reason.empty()) {
+        SDL_Quit();
         return nullptr;
     }
     CGSize device { CGFloat(options.device.width), CGFloat(options.device.height) };

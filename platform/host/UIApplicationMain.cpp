@@ -8,7 +8,6 @@
 #include "platform/host/MessageText.h"
 #include "platform/host/SDLHost.h"
 #include "platform/host/SessionRecorder.h"
-#include "platform/host/VideoDriver.h"
 #include "platform/render/OutputFile.h"
 #include "platform/system/PrivilegeSeparation.h"
 #include "platform/system/System.h"
@@ -101,14 +100,7 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
     std::unique_ptr<SDLHost> window;
     if (windowed) {
         std::string reason;
-        chooseDisplayVideoDrivers();
         window = SDLHost::open(options, hostWindowTitle(program, options), reason);
-        // A driver that draws into memory shows nothing: that is no display either.
-        if (window) {
-            reason = videoDriverProblem();
-            if (!reason.empty())
-                window.reset();
-        }
         if (!window && options.recordPath) {
             std::cerr << program << ": " << reason << "; --record records the window, and there is none\n";
             return 2;
