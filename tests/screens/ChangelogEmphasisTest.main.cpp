@@ -1,23 +1,16 @@
 #include "screens/ChangelogViewController.h"
 
 #include "app/Zentrova3Application.h"
-#include "platform/foundation/NSDictionary.h"
-#include "platform/quartzcore/CATransition.h"
 #include "platform/render/Painter.h"
-#include "platform/uikit/NSLayoutConstraint.h"
 #include "platform/uikit/UIScreen.h"
-#include "screens/BoldnColor.h"
 #include "screens/RootViewController.h"
 #include "tests/support/AppHarness.h"
 #include "tests/support/Pixels.h"
 
 #include <gtest/gtest.h>
 
-// The main build's changelog: headings in bold blue, the tall bar with its constraint, a theme on
-// the bar and the status bar, and the reveal transition after "Back".
+// The main build's changelog shows its seven version headings in bold system blue.
 namespace {
-
-const UIColor kBlue = UIColor::colorWithRed(0.0, CGFloat(122.0 / 255.0), 1.0, 1.0);
 
 std::shared_ptr<ChangelogViewController> openChangelog(AppHarness& app)
 {
@@ -26,40 +19,16 @@ std::shared_ptr<ChangelogViewController> openChangelog(AppHarness& app)
     return screen ? screen->retainSelf<ChangelogViewController>() : nullptr;
 }
 
-TEST(ChangelogViewControllerMain, FramesForEachDevice)
-{
-    struct Case {
-        const char* device;
-        CGFloat width;
-        CGFloat height;
-    };
-    for (auto& c : { Case { "iphone-4s", 320, 460 }, Case { "iphone-5s", 320, 548 }, Case { "ipad", 768, 1004 } }) {
-        SCOPED_TRACE(c.device);
-        AppHarness app({ .device = c.device });
-        auto screen = openChangelog(app);
-        ASSERT_TRUE(screen);
-        // The text view starts below the bar but is as tall as the view less 44, so its bottom lies
-        // 20 points below the view's.
-        EXPECT_EQ(screen->changes->frame(), CGRectMake(0, 64, c.width, c.height - 44));
-        EXPECT_EQ(screen->navBar->frame(), CGRectMake(0, 0, c.width, 64));
-        ASSERT_EQ(screen->view()->constraints().size(), 1u);
-        EXPECT_EQ(screen->view()->constraints().front()->firstItem(), screen->navBar.get());
-        EXPECT_EQ(screen->view()->constraints().front()->constant(), 64.0);
-        EXPECT_EQ(screen->positionForBar(*screen->navBar), UIBarPositionTopAttached);
-    }
-}
-
-TEST(ChangelogViewControllerMain, TheSevenHeadingsAreBoldBlueAndNothingElse)
+TEST(ChangelogEmphasisMain, TheSevenHeadingsAreBoldBlueAndNothingElse)
 {
     AppHarness app;
     auto screen = openChangelog(app);
     ASSERT_TRUE(screen);
-    EXPECT_EQ(screen->ios7BlueColor, kBlue);
     NSString text = screen->changes->text();
     std::vector<NSRange> emphasised;
     for (auto& run : screen->changes->attributeRuns()) {
         if (run.font == UIFont::boldSystemFontOfSize(16)) {
-            EXPECT_EQ(run.color, kBlue);
+            EXPECT_EQ(run.color, kSystemTintColor);
             emphasised.push_back(run.range);
         }
     }
@@ -72,10 +41,11 @@ TEST(ChangelogViewControllerMain, TheSevenHeadingsAreBoldBlueAndNothingElse)
         EXPECT_EQ(headings[i], NSString(ChangelogViewController::kHeadings[i]));
 }
 
-TEST(ChangelogViewControllerMain, HeadingsTwiceOrInOtherCaseOrUnlisted)
+TEST(ChangelogEmphasisMain, HeadingsTwiceOrInOtherCaseOrUnlisted)
 {
-    AppHarness app({ .changelog = "\xF0\x9F\x9A\x80 Version 3.0: first\nversion 2.1: lower case\nVersion 3.0: again\n"
-                                  "Version 4.0: not listed\n" });
+    AppHarness app({ .preferences = {},
+        .changelog = "\xF0\x9F\x9A\x80 Version 3.0: first\nversion 2.1: lower case\nVersion 3.0: again\n"
+                     "Version 4.0: not listed\n" });
     auto screen = openChangelog(app);
     ASSERT_TRUE(screen);
     std::vector<NSRange> emphasised;
@@ -91,7 +61,7 @@ TEST(ChangelogViewControllerMain, HeadingsTwiceOrInOtherCaseOrUnlisted)
 // In a 1 MiB file, whose letters outside ASCII and emoji set UTF-16 units and bytes apart, the
 // headings are emphasised at their units wherever they lie, and the last one, the file's last
 // line, is drawn blue when the text is scrolled to its end.
-TEST(ChangelogViewControllerMain, HeadingsOfAOneMebibyteFileAtTheirUTF16Ranges)
+TEST(ChangelogEmphasisMain, HeadingsOfAOneMebibyteFileAtTheirUTF16Ranges)
 {
     const std::string paragraph = "- Gr\xC3\xB6\xC3\x9F" "ere Schrift f\xC3\xBCr \xC3\x9C"
                                   "berschriften \xF0\x9F\x9A\x80 and enough words to wrap the line once or twice.\n";
@@ -105,13 +75,13 @@ TEST(ChangelogViewControllerMain, HeadingsOfAOneMebibyteFileAtTheirUTF16Ranges)
         file += ChangelogViewController::kHeadings[i];
         file += "\n";
     }
-    AppHarness app({ .changelog = file });
+    AppHarness app({ .preferences = {}, .changelog = file });
     auto screen = openChangelog(app);
     ASSERT_TRUE(screen);
     std::vector<NSRange> emphasised;
     for (auto& run : screen->changes->attributeRuns()) {
         if (run.font == UIFont::boldSystemFontOfSize(16)) {
-            EXPECT_EQ(run.color, kBlue);
+            EXPECT_EQ(run.color, kSystemTintColor);
             emphasised.push_back(run.range);
         }
     }
@@ -129,44 +99,6 @@ TEST(ChangelogViewControllerMain, HeadingsOfAOneMebibyteFileAtTheirUTF16Ranges)
         }
     }
     EXPECT_GT(blue, 20) << "the last heading is not drawn blue at the end";
-}
-
-TEST(ChangelogViewControllerMain, ThemeOnTheBarAndTheStatusBar)
-{
-    for (bool light : { false, true }) {
-        SCOPED_TRACE(light ? "light" : "dark");
-        AppHarness app({ .preferences = { { "lightSwitch", light } } });
-        auto screen = openChangelog(app);
-        ASSERT_TRUE(screen);
-        EXPECT_EQ(screen->navBar->barTintColor(), light ? UIColor::whiteColor() : UIColor::blackColor());
-        auto* title = valueForKey<UIColor>(screen->navBar->titleTextAttributes(), NSForegroundColorAttributeName);
-        ASSERT_TRUE(title);
-        EXPECT_EQ(*title, light ? UIColor::blackColor() : UIColor::whiteColor());
-        EXPECT_EQ(app.application().statusBarStyle(), light ? UIStatusBarStyleDefault : UIStatusBarStyleLightContent);
-    }
-}
-
-// "Back" dismisses with animation; only when the dismissal has finished does the reveal
-// transition go onto the closed screen's own view.
-TEST(ChangelogViewControllerMain, BackDismissesThenAddsTheRevealTransition)
-{
-    AppHarness app;
-    auto screen = openChangelog(app);
-    ASSERT_TRUE(screen);
-    screen->leftBackButtonPressed();
-    EXPECT_TRUE(screen->view()->layer().addedAnimations().empty());
-    Automation::settle();
-    EXPECT_EQ(app.root().presentedViewController(), nullptr);
-    auto animations = screen->view()->layer().addedAnimations();
-    ASSERT_EQ(animations.size(), 1u);
-    EXPECT_EQ(animations[0].key, kCATransition);
-    auto* transition = dynamic_cast<const CATransition*>(animations[0].animation.get());
-    ASSERT_TRUE(transition);
-    EXPECT_EQ(transition->type(), kCATransitionReveal);
-    EXPECT_EQ(transition->subtype(), kCATransitionFromLeft);
-    EXPECT_EQ(transition->duration(), 0.3);
-    // The root screen got none.
-    EXPECT_TRUE(app.root().view()->layer().addedAnimations().empty());
 }
 
 } // namespace
