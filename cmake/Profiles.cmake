@@ -2,9 +2,11 @@
 # build profile. Every library of a profile carries ZENTROVA_LEGACY, so that CGFloat, NSInteger and
 # the screens' profile values are fixed at compile time.
 #
-# Behaviour that differs in kind between the two profiles lives in files named for their profile:
-# `Name.main.cpp` is compiled into the main build only, `Name.legacy.cpp` into the legacy build only,
-# every other source into both. The same rule picks the tests of a difference.
+# Behaviour that differs in kind between the two profiles lives in small hooks in files named for
+# their profile: `Name.main.cpp` is compiled into the main build only, `Name.legacy.cpp` into the
+# legacy build only, every other source into both. A hook is declared once in a shared header and
+# defined in both files; code only one build has is declared in a `Name.main.h` (or `.legacy.h`)
+# that only that build's files include. The same rule picks the tests only one build can have.
 
 set(ZENTROVA_BUNDLE_IDENTIFIER "com.zentrova.app" CACHE STRING
   "Bundle identifier of both programs; it also names the preferences file")

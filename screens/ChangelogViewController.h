@@ -4,7 +4,6 @@
 #include "platform/uikit/UITextView.h"
 #include "platform/uikit/UIViewController.h"
 #include "screens/ScreenProfile.h"
-#include "screens/TopAttachedBarPositioning.h"
 
 #include <array>
 #include <memory>
@@ -15,7 +14,7 @@
 // build shows the seven version headings in bold blue.
 class ChangelogViewController final : public UIViewController,
                                       public UINavigationBarDelegate,
-                                      public MainOnly<TopAttachedBarPositioning> {
+                                      public ScreenBarPositioning {
 public:
     ZENTROVA_CLASS_NAME(ChangelogViewController)
 
@@ -30,7 +29,6 @@ public:
     std::shared_ptr<UINavigationBar> navBar;
     UINavigationItem* navItem = nullptr;
     UITextView* changes = nullptr;
-    [[no_unique_address]] MainOnly<UIColor> ios7BlueColor;
 
     static constexpr std::string_view kChangelogPath = "/Applications/Zentrova.app/CHANGELOG.txt";
     // Emphasised in this order, each at its first occurrence.
@@ -39,4 +37,7 @@ public:
 
 private:
     ChangelogViewController() = default;
+
+    // Emphasises the headings in the loaded text, in the build that does.
+    static void emphasizeHeadings(UITextView& text);
 };

@@ -1,11 +1,15 @@
 #include "screens/RootViewController.h"
 
 #include "platform/foundation/NSClassRegistry.h"
+#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/system/System.h"
 #include "platform/uikit/UIScreen.h"
 #include "power/PowerPolicy.h"
 #include "prefs/Preferences.h"
+#include "screens/ChangelogViewController.h"
 #include "screens/ScreenHeightClass.h"
+#include "screens/ScreenTheme.h"
+#include "screens/SettingsViewController.h"
 
 #include <cassert>
 
@@ -23,23 +27,45 @@ constexpr CGFloat kButtonFontSize = 20;
 
 const std::array<RootViewController::PowerButton, 6>& RootViewController::powerButtons()
 {
-    using enum TitleColor;
+    constexpr std::optional<UIColor> middle = kScreenProfile.rootMiddleButtonTitleColor;
     static const std::array<PowerButton, 6> rows { {
-        { 1, ZENTROVA_OUTLET(RootViewController, rebootButton), ZENTROVA_ROOT_HANDLER(rebootButtonPressed), Red, Red },
-        { 2, ZENTROVA_OUTLET(RootViewController, shutdownButton), ZENTROVA_ROOT_HANDLER(shutdownButtonPressed), Red, Red },
-        { 3, ZENTROVA_OUTLET(RootViewController, respringButton), ZENTROVA_ROOT_HANDLER(respringButtonPressed),
-            PlatformDefault, Ios7Field },
-        { 4, ZENTROVA_OUTLET(RootViewController, safemodeButton), ZENTROVA_ROOT_HANDLER(safemodeButtonPressed),
-            PlatformDefault, Ios7Components },
+        { 1, ZENTROVA_OUTLET(RootViewController, rebootButton), ZENTROVA_ROOT_HANDLER(rebootButtonPressed),
+            UIColor::redColor() },
+        { 2, ZENTROVA_OUTLET(RootViewController, shutdownButton), ZENTROVA_ROOT_HANDLER(shutdownButtonPressed),
+            UIColor::redColor() },
+        { 3, ZENTROVA_OUTLET(RootViewController, respringButton), ZENTROVA_ROOT_HANDLER(respringButtonPressed), middle },
+        { 4, ZENTROVA_OUTLET(RootViewController, safemodeButton), ZENTROVA_ROOT_HANDLER(safemodeButtonPressed), middle },
         { 5, ZENTROVA_OUTLET(RootViewController, noSubstrateButton), ZENTROVA_ROOT_HANDLER(noSubstrateButtonPressed),
-            PlatformDefault, Ios7Components },
+            middle },
         { 6, ZENTROVA_OUTLET(RootViewController, minispringButton), ZENTROVA_ROOT_HANDLER(minispringButtonPressed),
-            Green, Green },
+            UIColor::greenColor() },
     } };
     return rows;
 }
 
-void RootViewController::addPowerButton(const PowerButton& row, const std::optional<UIColor>& titleColor)
+void RootViewController::loadView()
+{
+    setView(UIView::create(UIScreen::mainScreen().applicationFrame()));
+    UIView& root = *view();
+
+    UINavigationBar& bar = keepInField(*this, ZENTROVA_OUTLET(RootViewController, navBar), UINavigationBar::create());
+    pinBarHeight(root, bar);
+    bar.setFrame(CGRectMake(0, kScreenProfile.rootBarY, root.frame().size.width, kScreenProfile.barHeight));
+
+    applyTheme(Theme::stored(), bar, root);
+
+    bar.setTranslucent(true);
+    auto item = UINavigationItem::initWithTitle("Zentrova");
+    navItem = item.get();
+    addNavigationButtons(*item);
+    bar.setItems({ item });
+    root.addSubview(navBar);
+
+    for (auto& row : powerButtons())
+        addPowerButton(row);
+}
+
+void RootViewController::addPowerButton(const PowerButton& row)
 {
     const PowerAction* action = powerActionWithTag(row.tag);
     // The screen's table and the catalogue name the same field and handler for a tag.
@@ -47,8 +73,8 @@ void RootViewController::addPowerButton(const PowerButton& row, const std::optio
     UIView& root = *view();
     auto created = UIButton::buttonWithType(kScreenProfile.rootButtonType);
     UIButton& button = keepInField(*this, row.field, *created);
-    if (titleColor)
-        button.setTitleColor(*titleColor, UIControlStateNormal);
+    if (row.titleColor)
+        button.setTitleColor(*row.titleColor, UIControlStateNormal);
     button.setTitle(NSString(action->title), UIControlStateNormal);
     button.titleLabel()->setFont(UIFont::systemFontOfSize(kButtonFontSize));
     // The height class is asked anew for every button.
@@ -64,6 +90,25 @@ void RootViewController::addNavigationButtons(UINavigationItem& item)
         &RootViewController::leftButtonPressed));
     item.setRightBarButtonItem(UIBarButtonItem::initWithTitle("Settings", UIBarButtonItemStylePlain, this,
         &RootViewController::rightButtonPressed));
+}
+
+void RootViewController::colorMe()
+{
+    applyTheme(Theme::stored(), *navBar, *view());
+}
+
+void RootViewController::leftButtonPressed()
+{
+    presentScreen(ChangelogViewController::create());
+}
+
+void RootViewController::rightButtonPressed()
+{
+    // Every press registers again and nothing removes a registration: after n visits a change of
+    // the store recolours this screen n times, each time to the same colours.
+    NSNotificationCenter::defaultCenter().addObserver(this, NSSELECTOR(RootViewController, colorMe),
+        NSUserDefaultsDidChangeNotification, nullptr);
+    presentScreen(SettingsViewController::create());
 }
 
 CGRect RootViewController::powerButtonFrame(CGFloat rootWidth, CGFloat y)

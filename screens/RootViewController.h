@@ -6,19 +6,19 @@
 #include "platform/uikit/UIViewController.h"
 #include "screens/ScreenOutlet.h"
 #include "screens/ScreenProfile.h"
-#include "screens/TopAttachedBarPositioning.h"
 
 #include <array>
-#include <functional>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 // The app's only permanent screen: a bar titled "Zentrova" with "Changelog" and "Settings", and
 // the six power buttons stacked beneath it, "Reboot" at the top to "Refresh Cache" at the bottom.
-// It is the delegate of every confirmation alert it shows. The main build's screen also answers
-// the bar-positioning question; the legacy one keeps a colour of its own for a button title.
+// It is the delegate of every confirmation alert it shows, and answers the bar-positioning question
+// where its build does.
 class RootViewController final : public UIViewController,
                                  public UINavigationBarDelegate,
-                                 public MainOnly<TopAttachedBarPositioning>,
+                                 public ScreenBarPositioning,
                                  public UIAlertViewDelegate {
 public:
     ZENTROVA_CLASS_NAME(RootViewController)
@@ -46,7 +46,6 @@ public:
     // the fields only refer to it.
     std::shared_ptr<UINavigationBar> navBar;
     UINavigationItem* navItem = nullptr;
-    [[no_unique_address]] LegacyOnly<UIColor> ios7Color;
     UIButton* rebootButton = nullptr;
     UIButton* shutdownButton = nullptr;
     UIButton* respringButton = nullptr;
@@ -54,23 +53,13 @@ public:
     UIButton* noSubstrateButton = nullptr;
     UIButton* minispringButton = nullptr;
 
-    // The title colour a power button gets, per build.
-    enum class TitleColor {
-        PlatformDefault,
-        Red,
-        Green,
-        // The legacy screen's ios7Color field itself.
-        Ios7Field,
-        // A new colour with ios7Color's components.
-        Ios7Components,
-    };
     struct PowerButton {
         NSInteger tag;
         ScreenOutlet<RootViewController, UIButton*> field;
         void (RootViewController::*handler)();
         std::string_view handlerName;
-        TitleColor mainTitleColor;
-        TitleColor legacyTitleColor;
+        // Set before the title, where there is one; without, the button's type decides.
+        std::optional<UIColor> titleColor;
     };
     // The six power buttons in tag order, which is also their order from top to bottom.
     static const std::array<PowerButton, 6>& powerButtons();
@@ -80,11 +69,11 @@ private:
 
     // Makes one power button of this build's type, keeps it in its field, titles, frames and adds
     // it, and registers its handler; the title colour is set first where there is one.
-    void addPowerButton(const PowerButton& row, const std::optional<UIColor>& titleColor);
+    void addPowerButton(const PowerButton& row);
     static CGRect powerButtonFrame(CGFloat rootWidth, CGFloat y);
     // "Changelog" on the left of the bar's item and "Settings" on the right, both plain.
     void addNavigationButtons(UINavigationItem& item);
-    // Main build: the completion of both presentations.
-    std::function<void()> relayoutWhenPresented();
+    // Opens the changelog or the settings over this screen, each build its own way.
+    void presentScreen(std::shared_ptr<UIViewController> screen);
     void pressPowerButton(NSInteger tag);
 };

@@ -2,14 +2,17 @@
 
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UINavigationBar.h"
-#include "screens/ScreenProfile.h"
 
-void applyFixedStatusBarStyle()
-{
-    UIApplication::sharedApplication()->setStatusBarStyle(*kScreenProfile.fixedStatusBarStyle, true);
-}
+void pinBarHeight(UIView&, UINavigationBar&) { }
 
-void styleBarBlack(UINavigationBar& bar)
+void applyTheme(const Theme& theme, UINavigationBar& bar, UIView& rootView,
+    const std::function<void(const Theme&)>& screenTextColors)
 {
+    UIApplication::sharedApplication()->setStatusBarStyle(UIStatusBarStyleBlackOpaque, true);
     bar.setBarStyle(UIBarStyleBlack);
+    rootView.setBackgroundColor(theme.background());
+    if (screenTextColors)
+        screenTextColors(theme);
 }
+
+void applyThemeBeforeBar(const Theme&) { }

@@ -1,10 +1,17 @@
 #include "screens/ScreenTheme.h"
 
 #include "platform/foundation/NSDictionary.h"
+#include "platform/uikit/NSLayoutConstraint.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UINavigationBar.h"
+#include "screens/ScreenProfile.h"
 
 namespace {
+
+void applyStatusBarStyle(const Theme& theme)
+{
+    UIApplication::sharedApplication()->setStatusBarStyle(theme.statusBarStyle(), true);
+}
 
 void applyBarTitleColor(const Theme& theme, UINavigationBar& bar)
 {
@@ -15,9 +22,10 @@ void applyBarTitleColor(const Theme& theme, UINavigationBar& bar)
 
 } // namespace
 
-void applyStatusBarStyle(const Theme& theme)
+void pinBarHeight(UIView& rootView, UINavigationBar& bar)
 {
-    UIApplication::sharedApplication()->setStatusBarStyle(theme.statusBarStyle(), true);
+    rootView.addConstraint(NSLayoutConstraint::constraintWithItem(&bar, NSLayoutAttributeHeight, NSLayoutRelationEqual,
+        nullptr, NSLayoutAttributeHeight, 1.0, kScreenProfile.barHeight));
 }
 
 void applyTheme(const Theme& theme, UINavigationBar& bar, UIView& rootView,
@@ -29,4 +37,10 @@ void applyTheme(const Theme& theme, UINavigationBar& bar, UIView& rootView,
     if (screenTextColors)
         screenTextColors(theme);
     applyBarTitleColor(theme, bar);
+}
+
+void applyThemeBeforeBar(const Theme& theme)
+{
+    if (theme.isLight())
+        applyStatusBarStyle(theme);
 }

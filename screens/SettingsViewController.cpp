@@ -8,8 +8,10 @@
 #include "platform/uikit/UIScreen.h"
 #include "prefs/Preferences.h"
 #include "resources/DonateButtonImage.h"
+#include "screens/BackBarItem.h"
 #include "screens/ScreenClosing.h"
 #include "screens/ScreenOutlet.h"
+#include "screens/ScreenTheme.h"
 
 ZENTROVA_REGISTER_CLASS(SettingsViewController)
 
@@ -28,6 +30,32 @@ std::string SettingsViewController::donationURL()
 {
     return std::string("https://") + ZENTROVA_DONATION_HOST + "/cgi-bin/websrc?cmd=_s-xclick&hosted_button_id="
         + ZENTROVA_DONATION_BUTTON_ID;
+}
+
+void SettingsViewController::loadView()
+{
+    auto lightLabel = buildControls();
+    UIView& root = *view();
+
+    UINavigationBar& bar = keepInField(*this, ZENTROVA_OUTLET(SettingsViewController, navBar), UINavigationBar::create());
+    pinBarHeight(root, bar);
+    bar.setFrame(CGRectMake(0, 0, root.frame().size.width, kScreenProfile.barHeight));
+
+    // The switch has just been set from the store; the screen takes its theme from the switch.
+    applySettingsTheme(Theme::fromLightSwitch(lightSwitch->isOn()));
+
+    root.addSubview(lightLabel);
+    bar.setTranslucent(true);
+    navItem = giveBarItsBackItem(bar, "Zentrova", this);
+    root.addSubview(navBar);
+}
+
+void SettingsViewController::applySettingsTheme(const Theme& theme)
+{
+    applyTheme(theme, *navBar, *view(), [this](const Theme& theme) {
+        lightsLabel->setTextColor(theme.foreground());
+        textLabel1->setTextColor(theme.foreground());
+    });
 }
 
 std::shared_ptr<UILabel> SettingsViewController::buildControls()
@@ -75,6 +103,13 @@ std::shared_ptr<UILabel> SettingsViewController::buildControls()
     donate->addTarget(this, &SettingsViewController::donateButtonPressed, UIControlEventTouchUpInside);
     root.addSubview(donate);
     return lightLabel;
+}
+
+void SettingsViewController::lightSwitchSwitched()
+{
+    bool isOn = lightSwitch->isOn();
+    applySettingsTheme(Theme::fromLightSwitch(isOn));
+    writePreference(isOn, kLightSwitchKey);
 }
 
 void SettingsViewController::alertSwitchSwitched()

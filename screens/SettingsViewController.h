@@ -5,8 +5,8 @@
 #include "platform/uikit/UINavigationBar.h"
 #include "platform/uikit/UISwitch.h"
 #include "platform/uikit/UIViewController.h"
+#include "prefs/Theme.h"
 #include "screens/ScreenProfile.h"
-#include "screens/TopAttachedBarPositioning.h"
 
 #include <memory>
 #include <string>
@@ -16,7 +16,7 @@
 // bar's title is the app's name. It is the delegate of the one alert it shows.
 class SettingsViewController final : public UIViewController,
                                      public UINavigationBarDelegate,
-                                     public MainOnly<TopAttachedBarPositioning>,
+                                     public ScreenBarPositioning,
                                      public UIAlertViewDelegate {
 public:
     ZENTROVA_CLASS_NAME(SettingsViewController)
@@ -47,7 +47,8 @@ public:
 private:
     SettingsViewController() = default;
 
-    // The steps both builds share: the root view, the switches from the store, the labels, the
-    // donation button with its picture. The "Light Theme" label is made but not yet added.
+    // The root view, the switches from the store, the labels, the donation button with its
+    // picture. The "Light Theme" label is made but not yet added.
     std::shared_ptr<UILabel> buildControls();
+    void applySettingsTheme(const Theme& theme);
 };

@@ -41,5 +41,5 @@ private:
     CGFloat _alpha = 0;
 };
 
-// The system tint of iOS 7 controls: (0, 122/255, 1).
+// The system tint of the platform's controls, (0, 122/255, 1): the app's one blue.
 inline constexpr UIColor kSystemTintColor = UIColor::colorWithRed(0.0, CGFloat(122.0 / 255.0), 1.0, 1.0);

@@ -1,4 +1,4 @@
-#include "screens/BoldnColor.h"
+#include "screens/BoldnColor.main.h"
 
 #include "platform/foundation/NSAttributedString.h"
 #include "platform/foundation/NSDictionary.h"

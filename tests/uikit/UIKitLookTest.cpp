@@ -7,8 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string_view>
+#include <cstdlib>
 
 namespace {
 
@@ -17,7 +16,7 @@ constexpr double kScale = 2;
 // The switch and the bar are the same classes in both programs; what tells them apart is the look
 // each program links: the switch's size, and how a black bar and its buttons are painted.
 struct LookRow {
-    std::string_view profile;
+    const char* profile;
     CGSize switchSize;
     // The bar's upper half is lit and its lower half dark.
     bool barIsGlossy;
@@ -32,8 +31,7 @@ constexpr LookRow kLookRows[] = {
 
 const LookRow& rowOfThisProgram()
 {
-    return *std::find_if(std::begin(kLookRows), std::end(kLookRows),
-        [](const LookRow& row) { return row.profile == kScreenProfile.name; });
+    return kLookRows[kScreenProfile.isLegacy ? 1 : 0];
 }
 
 std::shared_ptr<UINavigationBar> blackBar(bool withBackButton)
@@ -63,7 +61,7 @@ test::Pixel pixelOf(UINavigationBar& bar, CGPoint point)
 TEST(UIKitLook, SwitchSizeAndBarDrawingComeFromTheLook)
 {
     const LookRow& row = rowOfThisProgram();
-    SCOPED_TRACE(std::string(row.profile));
+    SCOPED_TRACE(row.profile);
 
     auto toggle = UISwitch::create(CGRectMake(10, 20, 200, 100));
     EXPECT_EQ(toggle->frame(), (CGRect { { 10, 20 }, row.switchSize }));

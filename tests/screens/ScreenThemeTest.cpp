@@ -1,33 +1,30 @@
 #include "screens/ScreenTheme.h"
 
-#include "app/Zentrova3Application.h"
-
-#include "platform/foundation/NSDictionary.h"
 #include "platform/uikit/UINavigationBar.h"
-#include "tests/support/AppHarness.h"
+#include "tests/screens/ScreenLookRows.h"
 
-#include <gtest/gtest.h>
-
+// The dark theme applied to a bare bar and view: status bar, bar and background come before the
+// screen's own colours, and the main build's bar title after them.
 TEST(ScreenTheme, AppliedInTheFixedOrder)
 {
-    AppHarness app({ .launch = false });
+    SCOPED_TRACE(kLook.build);
+    AppHarness app({ .preferences = {}, .launch = false });
     auto bar = UINavigationBar::create();
+    bar->setTranslucent(true);
     auto root = UIView::create();
     auto theme = Theme::fromLightSwitch(false);
     bool sawScreenStep = false;
     applyTheme(theme, *bar, *root, [&](const Theme& given) {
         sawScreenStep = true;
-        // Status bar, tint and background come before the screen's own colours, the title after.
-        EXPECT_EQ(app.application().statusBarStyle(), UIStatusBarStyleLightContent);
-        EXPECT_EQ(bar->barTintColor(), UIColor::blackColor());
+        EXPECT_EQ(app.application().statusBarStyle(),
+            kLook.themeReachesBars ? UIStatusBarStyleLightContent : UIStatusBarStyleBlackOpaque);
+        EXPECT_EQ(bar->barTintColor(), kLook.themeReachesBars ? std::optional(UIColor::blackColor()) : std::nullopt);
         EXPECT_EQ(root->backgroundColor(), UIColor::blackColor());
         EXPECT_TRUE(bar->titleTextAttributes().empty());
         EXPECT_EQ(given, theme);
     });
     EXPECT_TRUE(sawScreenStep);
-    ASSERT_EQ(bar->titleTextAttributes().size(), 1u);
-    EXPECT_EQ(*valueForKey<UIColor>(bar->titleTextAttributes(), NSForegroundColorAttributeName), UIColor::whiteColor());
+    expectThemedBar(app, *bar, false);
     // The status bar changes with its fade.
     EXPECT_LT(app.application().statusBar().transition(), 1.0);
 }
-

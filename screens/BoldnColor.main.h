@@ -8,11 +8,12 @@
 class UITextView;
 
 // Emphasis for a text view's text: the bold system font at 16 points in a colour. Only the main
-// build has it; the legacy build shows its text in one face and links none of this.
+// build has it, so only files of the main build include this; the legacy build shows its text in
+// one face and links none of this.
 namespace BoldnColor {
 
 // The colour boldSubstring uses when none is given.
-inline constexpr UIColor kDefaultColor = UIColor::colorWithRed(0.0, CGFloat(122.0 / 255.0), 1.0, 1.0);
+inline constexpr UIColor kDefaultColor = kSystemTintColor;
 
 // Replaces every attribute of the characters in the range (UTF-16 units, wholly inside the text)
 // with the emphasis; the characters outside keep theirs. Does nothing to a view that cannot take
