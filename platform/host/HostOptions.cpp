@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <fcntl.h>
@@ -299,39 +298,4 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments)
         options.forcedScale = *scale;
     }
     return { options, "" };
-}
-
-ScriptFileResult readScriptFile(const std::string& path)
-{
-    auto fail = [&](const std::string& why) {
-        return ScriptFileResult { std::nullopt, "cannot read script " + quotedForMessage(path) + ": " + why };
-    };
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return fail(errno == ENOENT ? "no such file" : errno == EACCES ? "permission denied" : "cannot open");
-    struct stat info { };
-    if (fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode))) {
-        close(fd);
-        return fail("not a file or a pipe");
-    }
-    std::string text;
-    char buffer[16384];
-    for (;;) {
-        ssize_t count = read(fd, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0) {
-            close(fd);
-            return fail("read error");
-        }
-        if (!count)
-            break;
-        text.append(buffer, static_cast<size_t>(count));
-        if (text.size() > kMaximumScriptBytes) {
-            close(fd);
-            return fail("larger than " + std::to_string(kMaximumScriptBytes) + " bytes");
-        }
-    }
-    close(fd);
-    return { std::move(text), "" };
 }
