@@ -177,7 +177,7 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
                 reported = reported || !written;
                 return written;
             };
-            recorder = std::make_unique<SessionRecorder>(hosted->application(), options.device, sink);
+            recorder = std::make_unique<SessionRecorder>(hosted->application(), sink);
             recorder->writeHeader(program, options, std::time(nullptr));
         }
         status = window->run(hosted->application(), recorder.get());

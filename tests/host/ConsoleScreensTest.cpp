@@ -55,9 +55,9 @@ TEST(ConsoleScreens, ChangelogShowsItsFirstLineAndHowFarItIsScrolled)
         << screen;
     std::string end = match[1];
 
-    ASSERT_EQ(app.automation().onView("scroll", "#changes 100"), "");
+    ASSERT_EQ(app.automation().scroll({ "#changes", 100 }), "");
     EXPECT_NE(app.automation().describeScreen().find("scrolled 100 of " + end + " pt\n"), std::string::npos);
-    ASSERT_EQ(app.automation().onView("scroll", "#changes 1e6"), "");
+    ASSERT_EQ(app.automation().scroll({ "#changes", 1e6 }), "");
     EXPECT_NE(app.automation().describeScreen().find("scrolled " + end + " of " + end + " pt\n"), std::string::npos);
 
     // A changelog that fits has nowhere to scroll to.

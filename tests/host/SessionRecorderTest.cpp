@@ -28,7 +28,7 @@ class Session {
 public:
     explicit Session(AppHarness& app)
         : _app(app)
-        , _recorder(app.application(), app.device(), [this](std::string_view line) {
+        , _recorder(app.application(), [this](std::string_view line) {
             _lines << line;
             return true;
         })
