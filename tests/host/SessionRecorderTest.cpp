@@ -104,7 +104,7 @@ TEST(SessionRecorder, NamesWhatWasTouched)
     session.press({ { 290, 42 } });
     EXPECT_EQ(session.lastLine(), "tap \"Settings\"");
     // Nothing with a name: the point, to a hundredth.
-    session.press({ { 3.456, 470.5 } });
+    session.press({ { CGFloat(3.456), 470.5 } });
     EXPECT_EQ(session.lastLine(), "tap 3.45,470.5");
 
     // A press that moves, or one held still, is a drag from point to point over its time.
