@@ -86,7 +86,7 @@ std::string HeadlessHost::runLine(const std::string& line, bool& changedScreen)
     for (auto& command : script.commands) {
         if (auto error = _automation.execute(command); !error.empty())
             return error;
-        changedScreen = command.verb != "tree" && command.verb != "screenshot" && command.verb != "quit";
+        changedScreen = automationVerb(command.verb()).changesScreen;
     }
     return "";
 }
@@ -127,8 +127,7 @@ int HeadlessHost::runLines(std::istream& in)
 
 int HeadlessHost::runConsole(std::istream& in)
 {
-    _out << "Zentrova console. Commands: tap #id | tap \"text\" | tap X,Y | drag FROM TO [SECONDS] | scroll #id DY | select #id FROM LENGTH"
-            " | key NAME | settle | tree [FILE] | screenshot FILE | quit\n";
+    _out << "Zentrova console. Commands: " << automationHelp() << '\n';
     _out << _automation.describeScreen();
     while (!_automation.quitRequested() && !_refused) {
         _out << "zentrova> " << std::flush;

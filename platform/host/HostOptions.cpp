@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <fcntl.h>
@@ -68,24 +67,93 @@ std::string checkRootFolder(const std::string& root)
     return "";
 }
 
-// Every option, and whether it takes a value (as --opt VALUE or --opt=VALUE).
+std::string setDevice(HostOptions& options, const std::string& name)
+{
+    auto profile = deviceProfileNamed(name);
+    if (!profile)
+        return "unknown device " + quotedForMessage(name);
+    options.device = *profile;
+    return "";
+}
+
+std::string setScreen(HostOptions& options, const std::string& size)
+{
+    auto x = size.find('x');
+    std::string_view text(size);
+    auto width = x == std::string::npos ? std::nullopt : parseInRange(text.substr(0, x), kMinimumScreenPoints, kMaximumScreenPoints);
+    auto height = x == std::string::npos ? std::nullopt : parseInRange(text.substr(x + 1), kMinimumScreenPoints, kMaximumScreenPoints);
+    if (!width || !height)
+        return "--screen takes WIDTHxHEIGHT in points, each from " + number(kMinimumScreenPoints) + " to "
+            + number(kMaximumScreenPoints) + ", not " + quotedForMessage(size);
+    options.device = { "custom", *width, *height, options.device.scale, "Custom " + number(*width) + "x" + number(*height) };
+    return "";
+}
+
+std::string setScale(HostOptions& options, const std::string& text)
+{
+    options.forcedScale = parseInRange(text, kMinimumScale, kMaximumScale);
+    if (!options.forcedScale)
+        return "--scale takes a number from " + number(kMinimumScale) + " to " + number(kMaximumScale) + ", not "
+            + quotedForMessage(text);
+    return "";
+}
+
+std::string setRoot(HostOptions& options, const std::string& root)
+{
+    options.root = root;
+    return checkRootFolder(root);
+}
+
+std::string setStatusTime(HostOptions& options, const std::string& time)
+{
+    options.statusTime = time;
+    return isClockTime(time) ? "" : "--status-time takes HH:MM, not " + quotedForMessage(time);
+}
+
+template <bool HostOptions::*flag>
+std::string setFlag(HostOptions& options, const std::string&)
+{
+    options.*flag = true;
+    return "";
+}
+
+// A file to read or write; the script and the screenshot are headless ways of running.
+template <std::optional<std::string> HostOptions::*path, bool headless>
+std::string setPath(HostOptions& options, const std::string& value)
+{
+    options.*path = value;
+    options.headless = options.headless || headless;
+    return "";
+}
+
+// How --help lays an option out: in brackets of its own, or sharing them with the next (the two
+// exclude each other), or last on its line.
+enum class Usage { Own, OrNext, EndsLine };
+
+// Every option: its name, what its value is called in --help (none when it takes none), whether
+// an empty value counts as none, and how it is read.
 struct OptionSpec {
     std::string_view name;
-    bool takesValue;
+    std::string_view valueName;
+    bool needsText;
+    std::string (*apply)(HostOptions& options, const std::string& value);
+    Usage usage = Usage::Own;
+
+    bool takesValue() const { return !valueName.empty(); }
 };
 constexpr OptionSpec kOptions[] = {
-    { "--device", true },
-    { "--screen", true },
-    { "--scale", true },
-    { "--root", true },
-    { "--dry-run", false },
-    { "--headless", false },
-    { "--script", true },
-    { "--screenshot", true },
-    { "--status-time", true },
-    { "--record", true },
-    { "--help", false },
-    { "--version", false },
+    { "--device", "NAME", false, setDevice, Usage::OrNext },
+    { "--screen", "WxH", false, setScreen },
+    { "--scale", "N", false, setScale },
+    { "--root", "DIR", true, setRoot },
+    { "--dry-run", "", false, setFlag<&HostOptions::dryRun> },
+    { "--headless", "", false, setFlag<&HostOptions::headless>, Usage::EndsLine },
+    { "--script", "FILE", true, setPath<&HostOptions::scriptPath, true> },
+    { "--screenshot", "FILE", true, setPath<&HostOptions::screenshotPath, true> },
+    { "--status-time", "HH:MM", false, setStatusTime },
+    { "--record", "FILE", true, setPath<&HostOptions::recordPath, false> },
+    { "--help", "", false, setFlag<&HostOptions::help> },
+    { "--version", "", false, setFlag<&HostOptions::version> },
 };
 
 const OptionSpec* optionNamed(std::string_view name)
@@ -148,10 +216,21 @@ std::optional<std::string_view> closestOption(std::string_view name)
 std::string hostUsage(const std::string& program)
 {
     std::ostringstream out;
-    out << "usage: " << program
-        << " [--device NAME | --screen WxH] [--scale N] [--root DIR] [--dry-run] [--headless]\n"
-           "       [--script FILE] [--screenshot FILE] [--status-time HH:MM] [--record FILE] [--help] [--version]\n"
-           "an option's value follows it (--device ipad) or is joined to it (--device=ipad)\n"
+    out << "usage: " << program;
+    bool sharing = false;
+    for (auto& option : kOptions) {
+        out << (sharing ? " | " : " [") << option.name;
+        if (option.takesValue())
+            out << ' ' << option.valueName;
+        sharing = option.usage == Usage::OrNext;
+        if (!sharing)
+            out << ']';
+        // The next line starts under the first option.
+        if (option.usage == Usage::EndsLine)
+            out << "\n      ";
+    }
+    out << "\n";
+    out << "an option's value follows it (--device ipad) or is joined to it (--device=ipad)\n"
            "devices:";
     for (auto& profile : deviceProfiles())
         out << ' ' << profile.name << " (" << profile.width << 'x' << profile.height << ')';
@@ -182,7 +261,6 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments)
 {
     HostOptions options;
     options.device = *deviceProfileNamed(kDefaultDeviceName);
-    std::optional<double> scale;
     std::set<std::string> given;
     auto fail = [](std::string message) { return HostOptionsResult { std::nullopt, std::move(message) }; };
     for (size_t i = 1; i < arguments.size(); ++i) {
@@ -202,87 +280,18 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments)
                 message += "; did you mean " + std::string(*suggestion) + "?";
             return fail(message);
         }
-        if (joined && !spec->takesValue)
+        if (joined && !spec->takesValue())
             return fail(argument + " takes no value");
-        auto value = [&]() -> std::optional<std::string> {
-            if (joined)
-                return joined;
-            if (i + 1 >= arguments.size())
-                return std::nullopt;
-            return arguments[++i];
-        };
-        auto missing = [&] { return fail(argument + " needs a value"); };
-        if (argument == "--help") {
-            options.help = true;
-        } else if (argument == "--version") {
-            options.version = true;
-        } else if (argument == "--dry-run") {
-            options.dryRun = true;
-        } else if (argument == "--headless") {
-            options.headless = true;
-        } else if (argument == "--device") {
-            auto name = value();
-            if (!name)
-                return missing();
-            auto profile = deviceProfileNamed(*name);
-            if (!profile)
-                return fail("unknown device " + quotedForMessage(*name));
-            options.device = *profile;
-        } else if (argument == "--screen") {
-            auto size = value();
-            if (!size)
-                return missing();
-            auto x = size->find('x');
-            std::string_view text(*size);
-            auto width = x == std::string::npos ? std::nullopt
-                                                : parseInRange(text.substr(0, x), kMinimumScreenPoints, kMaximumScreenPoints);
-            auto height = x == std::string::npos ? std::nullopt
-                                                 : parseInRange(text.substr(x + 1), kMinimumScreenPoints, kMaximumScreenPoints);
-            if (!width || !height)
-                return fail("--screen takes WIDTHxHEIGHT in points, each from " + number(kMinimumScreenPoints) + " to "
-                    + number(kMaximumScreenPoints) + ", not " + quotedForMessage(*size));
-            options.device = { "custom", *width, *height, options.device.scale,
-                "Custom " + number(*width) + "x" + number(*height) };
-        } else if (argument == "--scale") {
-            auto text = value();
-            if (!text)
-                return missing();
-            scale = parseInRange(*text, kMinimumScale, kMaximumScale);
-            if (!scale)
-                return fail("--scale takes a number from " + number(kMinimumScale) + " to " + number(kMaximumScale)
-                    + ", not " + quotedForMessage(*text));
-        } else if (argument == "--root") {
-            auto root = value();
-            if (!root || root->empty())
-                return missing();
-            if (auto problem = checkRootFolder(*root); !problem.empty())
-                return fail(problem);
-            options.root = *root;
-        } else if (argument == "--script") {
-            auto path = value();
-            if (!path || path->empty())
-                return missing();
-            options.scriptPath = *path;
-            options.headless = true;
-        } else if (argument == "--screenshot") {
-            auto path = value();
-            if (!path || path->empty())
-                return missing();
-            options.screenshotPath = *path;
-            options.headless = true;
-        } else if (argument == "--record") {
-            auto path = value();
-            if (!path || path->empty())
-                return missing();
-            options.recordPath = *path;
-        } else if (argument == "--status-time") {
-            auto time = value();
-            if (!time)
-                return missing();
-            if (!isClockTime(*time))
-                return fail("--status-time takes HH:MM, not " + quotedForMessage(*time));
-            options.statusTime = *time;
+        std::string value;
+        if (spec->takesValue()) {
+            if (!joined && i + 1 < arguments.size())
+                joined = arguments[++i];
+            if (!joined || (spec->needsText && joined->empty()))
+                return fail(argument + " needs a value");
+            value = *joined;
         }
+        if (auto problem = spec->apply(options, value); !problem.empty())
+            return fail(problem);
         // A second occurrence would silently win over the first; say so instead.
         if (!given.insert(argument).second)
             return fail(argument + " is given more than once");
@@ -294,44 +303,7 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments)
         if (given.contains("--record") && given.contains(headless))
             return fail(std::string("--record records the window and cannot be used with ") + headless);
     }
-    if (scale) {
-        options.device.scale = *scale;
-        options.forcedScale = *scale;
-    }
+    if (options.forcedScale)
+        options.device.scale = *options.forcedScale;
     return { options, "" };
-}
-
-ScriptFileResult readScriptFile(const std::string& path)
-{
-    auto fail = [&](const std::string& why) {
-        return ScriptFileResult { std::nullopt, "cannot read script " + quotedForMessage(path) + ": " + why };
-    };
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return fail(errno == ENOENT ? "no such file" : errno == EACCES ? "permission denied" : "cannot open");
-    struct stat info { };
-    if (fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode))) {
-        close(fd);
-        return fail("not a file or a pipe");
-    }
-    std::string text;
-    char buffer[16384];
-    for (;;) {
-        ssize_t count = read(fd, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0) {
-            close(fd);
-            return fail("read error");
-        }
-        if (!count)
-            break;
-        text.append(buffer, static_cast<size_t>(count));
-        if (text.size() > kMaximumScriptBytes) {
-            close(fd);
-            return fail("larger than " + std::to_string(kMaximumScriptBytes) + " bytes");
-        }
-    }
-    close(fd);
-    return { std::move(text), "" };
 }

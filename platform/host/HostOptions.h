@@ -45,12 +45,3 @@ std::string hostUsage(const std::string& program);
 std::string hostVersion(const std::string& program);
 // The name a program goes by in its messages: the last part of the path it was started by.
 std::string hostProgramName(const std::vector<std::string>& arguments);
-
-// A script file is read whole before it runs. It must be a regular file or a pipe, and no
-// larger than this.
-inline constexpr size_t kMaximumScriptBytes = 1 << 20;
-struct ScriptFileResult {
-    std::optional<std::string> text;
-    std::string error;
-};
-ScriptFileResult readScriptFile(const std::string& path);

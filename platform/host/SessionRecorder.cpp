@@ -1,5 +1,6 @@
 #include "platform/host/SessionRecorder.h"
 
+#include "platform/host/AutomationScript.h"
 #include "platform/host/MessageText.h"
 #include "platform/host/RunLoopTurn.h"
 #include "platform/render/OutputFile.h"
@@ -24,10 +25,9 @@ std::string number(double value)
 
 } // namespace
 
-SessionRecorder::SessionRecorder(UIApplication& application, const DeviceProfile& device, Sink sink)
-    : _device(device)
-    , _sink(std::move(sink))
-    , _automation(application, device, _nowhere)
+SessionRecorder::SessionRecorder(UIApplication& application, Sink sink)
+    : _sink(std::move(sink))
+    , _selectors(application)
 {
 }
 
@@ -66,7 +66,7 @@ void SessionRecorder::touchBegan(CGPoint point, double seconds)
     _moved = false;
     _pressPoint = point;
     _pressSeconds = seconds;
-    _pressSelector = _automation.selectorAt(point);
+    _pressSelector = _selectors.selectorAt(point);
 }
 
 void SessionRecorder::touchMoved(CGPoint point)
@@ -86,27 +86,27 @@ void SessionRecorder::touchEnded(CGPoint point, double seconds)
     // going (a text view's wait for a long press); while anything is still waiting, only a press
     // of the same length replays what happened.
     if (!_moved && held < kHoldSeconds && !runLoopIsBusy()) {
-        write("tap " + _pressSelector);
+        write(automationLine(AutomationVerb::Tap, _pressSelector));
         return;
     }
     CGSize screen = UIScreen::mainScreen().bounds().size;
     // Up to the next hundredth, so that even the quickest drag takes some time.
     double duration = std::clamp(std::ceil(held * 100 - 1e-6) / 100, 0.01, kMaximumDragSeconds);
-    write("drag " + Automation::pointSelector(_pressPoint, screen) + " " + Automation::pointSelector(point, screen) + " "
-        + number(duration));
+    write(automationLine(AutomationVerb::Drag,
+        pointSelector(_pressPoint, screen) + " " + pointSelector(point, screen) + " " + number(duration)));
 }
 
 void SessionRecorder::wheelScrolled(const UIView& view, CGFloat dy)
 {
-    if (auto selector = _automation.selectorFor(view))
-        write("scroll " + *selector + " " + number(dy));
+    if (auto selector = _selectors.selectorFor(view))
+        write(automationLine(AutomationVerb::Scroll, *selector + " " + number(dy)));
     else
         write("# a wheel scroll of " + number(dy) + " points over a view no selector names is left out");
 }
 
 void SessionRecorder::keyPressed(const std::string& name)
 {
-    write("key " + name);
+    write(automationLine(AutomationVerb::Key, name));
 }
 
 bool isDryRunRecording(std::string_view script)

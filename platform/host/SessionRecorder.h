@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/foundation/NSObjCRuntime.h"
-#include "platform/host/Automation.h"
+#include "platform/host/AutomationSelectors.h"
 #include "platform/host/HostOptions.h"
 #include "platform/uikit/CGGeometry.h"
 
@@ -25,7 +25,7 @@ public:
     // Takes one line with its newline; false when it could not be written.
     using Sink = std::function<bool(std::string_view)>;
 
-    SessionRecorder(UIApplication& application, const DeviceProfile& device, Sink sink);
+    SessionRecorder(UIApplication& application, Sink sink);
 
     // The comment lines a recording starts with: who recorded it, on what, when, and how to replay
     // it with every option that changes what runs (--dry-run above all, the screen, the scale); a
@@ -49,10 +49,8 @@ public:
 private:
     void write(const std::string& line);
 
-    DeviceProfile _device;
     Sink _sink;
-    std::ostream _nowhere { nullptr };
-    Automation _automation;
+    AutomationSelectors _selectors;
     bool _pressed = false;
     bool _moved = false;
     CGPoint _pressPoint;

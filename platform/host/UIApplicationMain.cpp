@@ -1,6 +1,7 @@
 #include "platform/host/UIApplicationMain.h"
 
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/host/AutomationScriptFile.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/host/HostOptions.h"
 #include "platform/host/HostWindow.h"
@@ -129,17 +130,14 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
     if (!windowed && !script && !options.screenshotPath && !isatty(STDIN_FILENO)) {
         struct stat input { };
         if (fstat(STDIN_FILENO, &input) == 0 && S_ISREG(input.st_mode)) {
-            std::string text;
-            char buffer[16384];
-            while (text.size() <= kMaximumScriptBytes && std::cin.read(buffer, sizeof buffer).gcount() > 0)
-                text.append(buffer, static_cast<size_t>(std::cin.gcount()));
-            if (text.size() > kMaximumScriptBytes) {
+            auto text = readScriptStream(std::cin);
+            if (!text) {
                 std::cerr << program << ": the script on standard input is larger than " << kMaximumScriptBytes << " bytes\n";
                 return 2;
             }
-            if (isDryRunRecording(text) && !options.dryRun)
+            if (isDryRunRecording(*text) && !options.dryRun)
                 return dryRunRefusal("the script on standard input");
-            script = parseAutomationScript(text, screen);
+            script = parseAutomationScript(*text, screen);
         } else {
             linesFromInput = true;
         }
@@ -179,7 +177,7 @@ int UIApplicationMain(int argc, char** argv, const char* principalClassName, con
                 reported = reported || !written;
                 return written;
             };
-            recorder = std::make_unique<SessionRecorder>(hosted->application(), options.device, sink);
+            recorder = std::make_unique<SessionRecorder>(hosted->application(), sink);
             recorder->writeHeader(program, options, std::time(nullptr));
         }
         status = window->run(hosted->application(), recorder.get());

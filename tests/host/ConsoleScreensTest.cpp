@@ -45,7 +45,7 @@ TEST(ConsoleScreens, ChangelogShowsItsFirstLineAndHowFarItIsScrolled)
     std::string changelog = "Version 3.0 \"Tab\there\"\n";
     for (int i = 0; i < 200; ++i)
         changelog += "- a change that the app went through\n";
-    AppHarness app({ .changelog = changelog });
+    AppHarness app({ .preferences = {}, .changelog = changelog });
     app.tap("\"Changelog\"");
     auto screen = app.automation().describeScreen();
     std::smatch match;
@@ -55,13 +55,13 @@ TEST(ConsoleScreens, ChangelogShowsItsFirstLineAndHowFarItIsScrolled)
         << screen;
     std::string end = match[1];
 
-    ASSERT_EQ(app.automation().onView("scroll", "#changes 100"), "");
+    ASSERT_EQ(app.automation().scroll({ "#changes", 100 }), "");
     EXPECT_NE(app.automation().describeScreen().find("scrolled 100 of " + end + " pt\n"), std::string::npos);
-    ASSERT_EQ(app.automation().onView("scroll", "#changes 1e6"), "");
+    ASSERT_EQ(app.automation().scroll({ "#changes", 1e6 }), "");
     EXPECT_NE(app.automation().describeScreen().find("scrolled " + end + " of " + end + " pt\n"), std::string::npos);
 
     // A changelog that fits has nowhere to scroll to.
-    AppHarness shortLog({ .changelog = "Version 3.0\n" });
+    AppHarness shortLog({ .preferences = {}, .changelog = "Version 3.0\n" });
     shortLog.tap("\"Changelog\"");
     EXPECT_NE(shortLog.automation().describeScreen().find("text: #changes  \"Version 3.0\"  all shown\n"),
         std::string::npos)
@@ -100,6 +100,9 @@ TEST(ConsoleScreens, TheConsoleShowsTheScreenAgainAfterEachCommandThatCanChangeI
     std::istringstream in("tap \"Changelog\"\nscroll #changes 10\ntree\njump\n" + std::string(5000, 'a')
         + "\ntap \"Power Off\"\nquit\ntap \"Back\"\n");
     EXPECT_EQ(host.runConsole(in), 0);
+    EXPECT_EQ(out.str().substr(0, out.str().find('\n') + 1),
+        "Zentrova console. Commands: tap #id | tap \"text\" | tap X,Y | drag FROM TO [SECONDS] | scroll #id DY"
+        " | select #id FROM LENGTH | key NAME | settle | tree [FILE] | screenshot FILE | quit\n");
     // Once at the start; then after the tap and the scroll, but not after the tree or an error.
     EXPECT_EQ(count(out.str(), "bar: \"Zentrova\""), 1u);
     EXPECT_EQ(count(out.str(), "bar: \"Changelog\""), 2u);

@@ -251,6 +251,9 @@ TEST(HostMain, ConventionsOfAProgram)
     result = runMain({ "--help" });
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, hostUsage("Zentrova"));
+    EXPECT_EQ(result.out.substr(0, result.out.find("\nan option")),
+        "usage: Zentrova [--device NAME | --screen WxH] [--scale N] [--root DIR] [--dry-run] [--headless]\n"
+        "       [--script FILE] [--screenshot FILE] [--status-time HH:MM] [--record FILE] [--help] [--version]");
     EXPECT_EQ(result.err, "");
 }
 
@@ -387,7 +390,7 @@ TEST(Automation, ScriptGrammar)
 
 TEST(Automation, TreeHasTheDocumentedShape)
 {
-    AppHarness app({ .device = "iphone-4s" });
+    AppHarness app({ .device = "iphone-4s", .preferences = {} });
     auto tree = app.tree();
     EXPECT_EQ(tree["device"]["name"], "iphone-4s");
     EXPECT_EQ(tree["device"]["bounds"], nlohmann::json::array({ 0, 0, 320, 480 }));
@@ -412,7 +415,7 @@ TEST(Automation, TreeHasTheDocumentedShape)
 TEST(Automation, RootTreeMatchesItsGolden)
 {
     for (const char* device : { "iphone-4s", "ipad" }) {
-        AppHarness app({ .device = device });
+        AppHarness app({ .device = device, .preferences = {} });
         EXPECT_TRUE(test::matchesGoldenTree(app.tree(), test::profileGoldenName(std::string("tree-root-") + device)));
     }
 }

@@ -35,8 +35,9 @@ std::string focused(AppHarness& app)
 
 void key(AppHarness& app, const std::string& name)
 {
-    AutomationCommand command { 1, "key", name };
-    ASSERT_EQ(app.automation().execute(command), "") << name;
+    auto script = parseAutomationScript("key " + name);
+    ASSERT_EQ(script.error, "");
+    ASSERT_EQ(app.automation().execute(script.commands.front()), "") << name;
 }
 
 std::vector<std::string> tabThrough(AppHarness& app, size_t count, const std::string& name = "Tab")

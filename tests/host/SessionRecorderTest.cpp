@@ -28,7 +28,7 @@ class Session {
 public:
     explicit Session(AppHarness& app)
         : _app(app)
-        , _recorder(app.application(), app.device(), [this](std::string_view line) {
+        , _recorder(app.application(), [this](std::string_view line) {
             _lines << line;
             return true;
         })
@@ -104,7 +104,7 @@ TEST(SessionRecorder, NamesWhatWasTouched)
     session.press({ { 290, 42 } });
     EXPECT_EQ(session.lastLine(), "tap \"Settings\"");
     // Nothing with a name: the point, to a hundredth.
-    session.press({ { 3.456, 470.5 } });
+    session.press({ { CGFloat(3.456), 470.5 } });
     EXPECT_EQ(session.lastLine(), "tap 3.45,470.5");
 
     // A press that moves, or one held still, is a drag from point to point over its time.

@@ -110,10 +110,10 @@ TEST_F(ViewDescription, TextSelectorsFindBarButtonsLabelsAndTextViews)
 
     std::string error;
     auto found
-        = _automation->resolve("\"Version 3.0: a first line that is far €uro-long for the console\\nmore\"", error);
+        = _automation->selectors().resolve("\"Version 3.0: a first line that is far €uro-long for the console\\nmore\"", error);
     ASSERT_EQ(found.size(), 1u) << error;
     EXPECT_EQ(found.front().view, _text.get());
-    found = _automation->resolve("\"Light Theme\"", error);
+    found = _automation->selectors().resolve("\"Light Theme\"", error);
     ASSERT_EQ(found.size(), 1u) << error;
 
     // A bar button is tapped through its bar: a view over it covers it.
