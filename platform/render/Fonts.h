@@ -1,11 +1,21 @@
 #pragma once
 
-#include "platform/render/Painter.h"
+#include "platform/render/RenderTypes.h"
+
+#include <string>
+#include <string_view>
 
 typedef struct _PangoContext PangoContext;
+typedef struct _PangoLayout PangoLayout;
 typedef struct _PangoFontDescription PangoFontDescription;
 
 namespace render {
+
+// Points the process's fontconfig at the project's configuration (Helvetica and the system font
+// map to URW Nimbus Sans, DejaVu Sans as fallback). Called once before any text is drawn; later
+// calls do nothing. Returns false when the configuration could not be loaded (system fonts are
+// used then).
+bool configureFonts();
 
 // The one Pango context all text is laid out with: the project's font map, 72 dpi, grey
 // antialiasing without hinting, an identity matrix. Layouts made from it measure the same whatever
