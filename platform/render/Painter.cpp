@@ -3,6 +3,7 @@
 #include "platform/render/PNGWriter.h"
 
 #include "platform/render/Blur.h"
+#include "platform/render/CairoShapes.h"
 #include "platform/render/Fonts.h"
 #include "platform/render/TextLayout.h"
 
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -146,23 +149,6 @@ double alignedOffset(TextAlignment alignment, double room)
     return 0;
 }
 
-void roundedRectPath(cairo_t* cr, const Rect& rect, double radius)
-{
-    radius = std::clamp(radius, 0.0, std::min(rect.width, rect.height) / 2);
-    if (radius <= 0) {
-        cairo_rectangle(cr, rect.x, rect.y, rect.width, rect.height);
-        return;
-    }
-    constexpr double quarter = std::numbers::pi / 2;
-    double left = rect.x, top = rect.y, right = rect.x + rect.width, bottom = rect.y + rect.height;
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, right - radius, top + radius, radius, -quarter, 0);
-    cairo_arc(cr, right - radius, bottom - radius, radius, 0, quarter);
-    cairo_arc(cr, left + radius, bottom - radius, radius, quarter, 2 * quarter);
-    cairo_arc(cr, left + radius, top + radius, radius, 2 * quarter, 3 * quarter);
-    cairo_close_path(cr);
-}
-
 Rect inset(const Rect& rect, double amount)
 {
     return { rect.x + amount, rect.y + amount, rect.width - 2 * amount, rect.height - 2 * amount };
@@ -171,6 +157,63 @@ Rect inset(const Rect& rect, double amount)
 void setColor(cairo_t* cr, const RGBA& color)
 {
     cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a);
+}
+
+bool isFinite(const Rect& rect)
+{
+    return std::isfinite(rect.x) && std::isfinite(rect.y) && std::isfinite(rect.width) && std::isfinite(rect.height);
+}
+
+bool holdsARGBPixels(cairo_surface_t* surface)
+{
+    return cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE
+        && cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32;
+}
+
+// The pixels of the target that a blur of rect may change: the rect's bounds in device space, within
+// the clip and the target. Only what lies beneath is blurred: a bar at the top of a screen must not
+// darken from the black strip beside it.
+std::optional<PixelRect> regionBeneath(cairo_t* cr, cairo_surface_t* target, const Rect& rect)
+{
+    double offsetX = 0, offsetY = 0;
+    cairo_surface_get_device_offset(target, &offsetX, &offsetY);
+    int targetWidth = cairo_image_surface_get_width(target);
+    int targetHeight = cairo_image_surface_get_height(target);
+
+    double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
+    for (auto [x, y] : { std::pair { rect.x, rect.y }, { rect.x + rect.width, rect.y },
+             { rect.x, rect.y + rect.height }, { rect.x + rect.width, rect.y + rect.height } }) {
+        cairo_user_to_device(cr, &x, &y);
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    }
+    double clipLeft, clipTop, clipRight, clipBottom;
+    cairo_clip_extents(cr, &clipLeft, &clipTop, &clipRight, &clipBottom);
+    cairo_user_to_device(cr, &clipLeft, &clipTop);
+    cairo_user_to_device(cr, &clipRight, &clipBottom);
+    auto pixel = [](double value, double offset, int limit) {
+        return static_cast<int>(std::clamp(value + offset, 0.0, static_cast<double>(limit)));
+    };
+    int x0 = pixel(std::floor(std::max(left, std::min(clipLeft, clipRight))), offsetX, targetWidth);
+    int x1 = pixel(std::ceil(std::min(right, std::max(clipLeft, clipRight))), offsetX, targetWidth);
+    int y0 = pixel(std::floor(std::max(top, std::min(clipTop, clipBottom))), offsetY, targetHeight);
+    int y1 = pixel(std::ceil(std::min(bottom, std::max(clipTop, clipBottom))), offsetY, targetHeight);
+    if (x1 <= x0 || y1 <= y0)
+        return std::nullopt;
+    return PixelRect { x0, y0, x1 - x0, y1 - y0 };
+}
+
+// How many device pixels a distance of `points` spans under the current transform.
+int reachInPixels(cairo_t* cr, double points)
+{
+    double unitX = 1, unitY = 0, otherX = 0, otherY = 1;
+    cairo_user_to_device_distance(cr, &unitX, &unitY);
+    cairo_user_to_device_distance(cr, &otherX, &otherY);
+    double pixelsPerPoint = std::sqrt(std::hypot(unitX, unitY) * std::hypot(otherX, otherY));
+    // Far beyond the surface's own size every radius blurs alike; the cap keeps the rounding sound.
+    return static_cast<int>(std::lround(std::min(points * pixelsPerPoint, 1e6)));
 }
 
 } // namespace
@@ -418,113 +461,32 @@ void Painter::strokeArc(
 
 void Painter::blurRegion(const Rect& rect, double radius, double cornerRadius)
 {
-    if (!(radius > 0) || !(rect.width > 0) || !(rect.height > 0) || !std::isfinite(radius) || !std::isfinite(rect.x)
-        || !std::isfinite(rect.y) || !std::isfinite(rect.width) || !std::isfinite(rect.height))
+    if (!(radius > 0) || !std::isfinite(radius) || !(rect.width > 0) || !(rect.height > 0) || !isFinite(rect))
         return;
     // Inside a group the pixels drawn so far are the group's, in a surface of its own that is
     // offset from the frame's.
     cairo_surface_t* target = cairo_get_group_target(_cr);
-    if (cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE
-        || cairo_image_surface_get_format(target) != CAIRO_FORMAT_ARGB32)
+    if (!holdsARGBPixels(target))
         return;
-    double offsetX = 0, offsetY = 0;
-    cairo_surface_get_device_offset(target, &offsetX, &offsetY);
-    int targetWidth = cairo_image_surface_get_width(target);
-    int targetHeight = cairo_image_surface_get_height(target);
-
-    // The pixels that may change: the rect's bounds in device space, within the clip and the target.
-    double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
-    for (auto [x, y] : { std::pair { rect.x, rect.y }, { rect.x + rect.width, rect.y },
-             { rect.x, rect.y + rect.height }, { rect.x + rect.width, rect.y + rect.height } }) {
-        cairo_user_to_device(_cr, &x, &y);
-        left = std::min(left, x);
-        right = std::max(right, x);
-        top = std::min(top, y);
-        bottom = std::max(bottom, y);
-    }
-    double clipLeft, clipTop, clipRight, clipBottom;
-    cairo_clip_extents(_cr, &clipLeft, &clipTop, &clipRight, &clipBottom);
-    cairo_user_to_device(_cr, &clipLeft, &clipTop);
-    cairo_user_to_device(_cr, &clipRight, &clipBottom);
-    auto pixel = [](double value, double offset, int limit) {
-        return static_cast<int>(std::clamp(value + offset, 0.0, static_cast<double>(limit)));
-    };
-    int x0 = pixel(std::floor(std::max(left, std::min(clipLeft, clipRight))), offsetX, targetWidth);
-    int x1 = pixel(std::ceil(std::min(right, std::max(clipLeft, clipRight))), offsetX, targetWidth);
-    int y0 = pixel(std::floor(std::max(top, std::min(clipTop, clipBottom))), offsetY, targetHeight);
-    int y1 = pixel(std::ceil(std::min(bottom, std::max(clipTop, clipBottom))), offsetY, targetHeight);
-    if (x1 <= x0 || y1 <= y0)
+    std::optional<PixelRect> region = regionBeneath(_cr, target, rect);
+    if (!region)
         return;
-
-    double unitX = 1, unitY = 0, otherX = 0, otherY = 1;
-    cairo_user_to_device_distance(_cr, &unitX, &unitY);
-    cairo_user_to_device_distance(_cr, &otherX, &otherY);
-    double pixelsPerPoint = std::sqrt(std::hypot(unitX, unitY) * std::hypot(otherX, otherY));
-    // Far beyond the surface's own size every radius blurs alike; the cap keeps the rounding sound.
-    int reach = static_cast<int>(std::lround(std::min(radius * pixelsPerPoint, 1e6)));
+    int reach = reachInPixels(_cr, radius);
     // Under three pixels, one for each box, there is nothing to soften.
     if (reach < 3)
         return;
 
-    // Only what lies beneath is blurred: a bar at the top of a screen must not darken from the
-    // black strip beside it.
-    PixelRect region { x0, y0, x1 - x0, y1 - y0 };
     cairo_surface_flush(target);
     const auto* pixels = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(target));
     int stride = cairo_image_surface_get_stride(target) / 4;
     // A bar over a plain background is the common case, and needs nothing.
-    if (!pixels || BoxBlur::isFlat(pixels, stride, region))
+    if (!pixels || BoxBlur::isFlat(pixels, stride, *region))
         return;
     if (!_blur)
         _blur = std::make_unique<BoxBlur>();
-    BoxBlur::Result blurred = _blur->run(pixels, stride, region, reach);
-    if (!blurred.pixels)
-        return;
-
-    // The reduced blur goes back through Cairo, scaled up with bilinear filtering, so the clip and
-    // the rounded corners apply and the edges of the shape are anti-aliased as every fill is.
-    cairo_surface_t* image = cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(blurred.pixels)), CAIRO_FORMAT_ARGB32, blurred.width,
-        blurred.height, blurred.width * 4);
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image);
-    double deviceX = region.x - offsetX, deviceY = region.y - offsetY;
-    cairo_matrix_t toImage;
-    cairo_matrix_init_scale(&toImage, 1.0 / blurred.factor, 1.0 / blurred.factor);
-    cairo_matrix_translate(&toImage, -deviceX, -deviceY);
-    cairo_pattern_set_matrix(pattern, &toImage);
-    cairo_pattern_set_filter(pattern, blurred.factor > 1 ? CAIRO_FILTER_BILINEAR : CAIRO_FILTER_NEAREST);
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-
-    cairo_save(_cr);
-    cairo_matrix_t matrix;
-    cairo_get_matrix(_cr, &matrix);
-    cairo_identity_matrix(_cr);
-    cairo_rectangle(_cr, deviceX, deviceY, region.width, region.height);
-    cairo_clip(_cr);
-    cairo_set_source(_cr, pattern);
-    cairo_set_operator(_cr, CAIRO_OPERATOR_SOURCE);
-    double corner = std::clamp(cornerRadius, 0.0, std::min(rect.width, rect.height) / 2);
-    if (corner <= 0) {
-        // A plain rect covers the whole region, however far beyond the surface it reaches.
-        cairo_paint(_cr);
-    } else {
-        // Cairo scales a plain rectangle up much faster than a shape with curves, so only the
-        // bands that hold the corners are filled as the rounded shape.
-        cairo_set_matrix(_cr, &matrix);
-        for (double bandTop : { rect.y, rect.y + rect.height - corner }) {
-            cairo_save(_cr);
-            cairo_rectangle(_cr, rect.x, bandTop, rect.width, corner);
-            cairo_clip(_cr);
-            roundedRectPath(_cr, rect, corner);
-            cairo_fill(_cr);
-            cairo_restore(_cr);
-        }
-        cairo_rectangle(_cr, rect.x, rect.y + corner, rect.width, rect.height - 2 * corner);
-        cairo_fill(_cr);
-    }
-    cairo_restore(_cr);
-    cairo_pattern_destroy(pattern);
-    cairo_surface_destroy(image);
+    BoxBlur::Result blurred = _blur->run(pixels, stride, *region, reach);
+    if (blurred.pixels)
+        paintBlurred(_cr, blurred, *region, rect, cornerRadius);
 }
 
 void Painter::drawImage(const Image& image, const Rect& destination, double opacity, double darken)
