@@ -3,10 +3,8 @@
 #include "platform/render/RenderTypes.h"
 
 #include <string>
-#include <string_view>
 
 typedef struct _PangoContext PangoContext;
-typedef struct _PangoLayout PangoLayout;
 typedef struct _PangoFontDescription PangoFontDescription;
 
 namespace render {
@@ -24,10 +22,6 @@ PangoContext* sharedPangoContext();
 
 // The Pango description of a font, made once per distinct font and kept for the process.
 const PangoFontDescription* fontDescription(const Font&);
-
-// A new layout of wrapped text in a width, as the painter lays out everything it draws; the caller
-// owns it.
-PangoLayout* newWrappedLayout(std::string_view utf8, const TextStyle& style, double width);
 
 // The family of the face fontconfig actually picks for a font, e.g. "Nimbus Sans" for "Helvetica".
 std::string resolvedFontFamily(const Font&);

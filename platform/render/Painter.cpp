@@ -1,14 +1,13 @@
 #include "platform/render/Painter.h"
 
-#include "platform/render/PNGWriter.h"
-
 #include "platform/render/Blur.h"
 #include "platform/render/CairoShapes.h"
 #include "platform/render/Fonts.h"
+#include "platform/render/PNGWriter.h"
+#include "platform/render/PangoText.h"
 #include "platform/render/TextLayout.h"
 
 #include <cairo.h>
-#include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cmath>
@@ -19,122 +18,6 @@
 namespace {
 
 using namespace render;
-
-struct LayoutDeleter {
-    void operator()(PangoLayout* layout) const { g_object_unref(layout); }
-};
-using LayoutPtr = std::unique_ptr<PangoLayout, LayoutDeleter>;
-
-int toPango(double points)
-{
-    return static_cast<int>(std::lround(points * PANGO_SCALE));
-}
-
-double fromPango(int units)
-{
-    return static_cast<double>(units) / PANGO_SCALE;
-}
-
-guint16 colorChannel(double value)
-{
-    return static_cast<guint16>(std::lround(std::clamp(value, 0.0, 1.0) * 65535));
-}
-
-void addRunAttributes(PangoAttrList* attributes, const TextRun& run, size_t textLength)
-{
-    size_t end = std::min(run.end, textLength);
-    if (run.start >= end)
-        return;
-    auto add = [&](PangoAttribute* attribute) {
-        attribute->start_index = static_cast<guint>(run.start);
-        attribute->end_index = static_cast<guint>(end);
-        pango_attr_list_insert(attributes, attribute);
-    };
-    if (run.font)
-        add(pango_attr_font_desc_new(fontDescription(*run.font)));
-    if (run.color) {
-        add(pango_attr_foreground_new(
-            colorChannel(run.color->r), colorChannel(run.color->g), colorChannel(run.color->b)));
-        // Without an alpha of its own the run would be opaque whatever the style's colour; Pango
-        // reads an alpha of 0 as "unset", so the most transparent it can be is 1/65535.
-        add(pango_attr_foreground_alpha_new(std::max<guint16>(colorChannel(run.color->a), 1)));
-    }
-}
-
-enum class Wrapping {
-    ByStyle,
-    Always,
-};
-
-bool wraps(const TextStyle& style, Wrapping wrapping)
-{
-    return wrapping == Wrapping::Always || style.lineBreak == LineBreak::WordWrap;
-}
-
-// Every layout, whether measured, drawn or inspected, is made here from the shared context with
-// its identity matrix, so the three can never disagree about where a line breaks or truncates.
-// `width` below zero leaves the layout unconstrained.
-LayoutPtr makeLayout(std::string_view utf8, const TextStyle& style, double width, Wrapping wrapping)
-{
-    LayoutPtr layout(pango_layout_new(sharedPangoContext()));
-    PangoLayout* raw = layout.get();
-
-    std::string validated;
-    if (!g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), nullptr)) {
-        gchar* valid = g_utf8_make_valid(utf8.data(), static_cast<gssize>(utf8.size()));
-        validated = valid;
-        g_free(valid);
-        utf8 = validated;
-    }
-    pango_layout_set_text(raw, utf8.data(), static_cast<int>(utf8.size()));
-    pango_layout_set_font_description(raw, fontDescription(style.font));
-
-    bool spaced = style.lineHeight > 0 && std::isfinite(style.lineHeight) && wraps(style, wrapping);
-    if (!style.runs.empty() || spaced) {
-        PangoAttrList* attributes = pango_attr_list_new();
-        for (const TextRun& run : style.runs)
-            addRunAttributes(attributes, run, utf8.size());
-        // Pango shares the room a line gains or loses evenly above and below its text.
-        if (spaced)
-            pango_attr_list_insert(attributes, pango_attr_line_height_new_absolute(toPango(std::min(style.lineHeight, 10000.0))));
-        pango_layout_set_attributes(raw, attributes);
-        pango_attr_list_unref(attributes);
-    }
-
-    if (wraps(style, wrapping)) {
-        pango_layout_set_wrap(raw, PANGO_WRAP_WORD_CHAR);
-        if (width >= 0)
-            pango_layout_set_width(raw, toPango(width));
-        switch (style.alignment) {
-        case TextAlignment::Left:
-            pango_layout_set_alignment(raw, PANGO_ALIGN_LEFT);
-            break;
-        case TextAlignment::Center:
-            pango_layout_set_alignment(raw, PANGO_ALIGN_CENTER);
-            break;
-        case TextAlignment::Right:
-            pango_layout_set_alignment(raw, PANGO_ALIGN_RIGHT);
-            break;
-        }
-        return layout;
-    }
-
-    // Single-line text is placed by the painter, so the layout stays left-aligned.
-    pango_layout_set_single_paragraph_mode(raw, TRUE);
-    if (width >= 0 && style.lineBreak != LineBreak::SingleLineClip) {
-        pango_layout_set_width(raw, toPango(width));
-        pango_layout_set_ellipsize(
-            raw, style.lineBreak == LineBreak::SingleLineTruncateMiddle ? PANGO_ELLIPSIZE_MIDDLE : PANGO_ELLIPSIZE_END);
-    }
-    return layout;
-}
-
-PangoRectangle logicalExtents(PangoLayout* layout)
-{
-    PangoRectangle logical { };
-    pango_layout_get_extents(layout, nullptr, &logical);
-    return logical;
-}
 
 double alignedOffset(TextAlignment alignment, double room)
 {
@@ -530,34 +413,14 @@ void Painter::drawImage(const Image& image, const Rect& destination, double opac
     cairo_restore(_cr);
 }
 
-PangoLayout* newWrappedLayout(std::string_view utf8, const TextStyle& style, double width)
-{
-    return makeLayout(utf8, style, width, Wrapping::Always).release();
-}
-
 Size measureText(std::string_view utf8, const TextStyle& style, double width)
 {
-    LayoutPtr layout = makeLayout(utf8, style, wraps(style, Wrapping::ByStyle) ? width : -1, Wrapping::ByStyle);
-    PangoRectangle logical = logicalExtents(layout.get());
-    return { fromPango(logical.width), fromPango(logical.height) };
+    return textSize(utf8, style, width);
 }
 
 Size Painter::measureText(std::string_view utf8, const TextStyle& style, double width) const
 {
     return render::measureText(utf8, style, width);
-}
-
-void Painter::drawLayoutAt(PangoLayout* layout, double x, double y)
-{
-    // The origin goes to a whole device pixel so that baselines stay crisp; glyphs within the line
-    // keep their exact positions.
-    cairo_user_to_device(_cr, &x, &y);
-    x = std::round(x);
-    y = std::round(y);
-    cairo_device_to_user(_cr, &x, &y);
-    cairo_move_to(_cr, x, y);
-    pango_cairo_show_layout(_cr, layout);
-    cairo_new_path(_cr);
 }
 
 void Painter::drawText(std::string_view utf8, const Rect& rect, const TextStyle& style)
@@ -573,30 +436,28 @@ void Painter::drawText(std::string_view utf8, const Rect& rect, const TextStyle&
             run.color.reset();
         drawText(utf8, { rect.x + style.shadow->dx, rect.y + style.shadow->dy, rect.width, rect.height }, shadowStyle);
     }
-    LayoutPtr layout = makeLayout(utf8, style, rect.width, Wrapping::ByStyle);
-    PangoRectangle logical = logicalExtents(layout.get());
+    PangoLayoutPtr layout = makeLayout(utf8, style, rect.width, Wrapping::ByStyle);
+    Rect logical = logicalExtents(layout.get());
     setColor(_cr, style.color);
 
     if (wraps(style, Wrapping::ByStyle)) {
-        drawLayoutAt(layout.get(), rect.x, rect.y);
+        showLayout(_cr, layout.get(), rect.x, rect.y);
         return;
     }
 
-    double width = fromPango(logical.width);
-    double height = fromPango(logical.height);
-    double x = rect.x + alignedOffset(style.alignment, rect.width - width) - fromPango(logical.x);
-    double y = rect.y + (rect.height - height) / 2 - fromPango(logical.y);
+    double x = rect.x + alignedOffset(style.alignment, rect.width - logical.width) - logical.x;
+    double y = rect.y + (rect.height - logical.height) / 2 - logical.y;
     if (style.lineBreak != LineBreak::SingleLineClip) {
-        drawLayoutAt(layout.get(), x, y);
+        showLayout(_cr, layout.get(), x, y);
         return;
     }
     // Clipped text is cut at the rect's sides only: a line taller than its rect still shows whole.
     cairo_save(_cr);
-    double top = std::min(rect.y, y) - height;
-    double bottom = std::max(rect.y + rect.height, y + height) + height;
+    double top = std::min(rect.y, y) - logical.height;
+    double bottom = std::max(rect.y + rect.height, y + logical.height) + logical.height;
     cairo_rectangle(_cr, rect.x, top, rect.width, bottom - top);
     cairo_clip(_cr);
-    drawLayoutAt(layout.get(), x, y);
+    showLayout(_cr, layout.get(), x, y);
     cairo_restore(_cr);
 }
 
@@ -604,30 +465,24 @@ double Painter::drawTextTopAligned(std::string_view utf8, const Rect& rect, cons
 {
     if (utf8.empty() || rect.width <= 0)
         return 0;
-    LayoutPtr layout = makeLayout(utf8, style, rect.width, Wrapping::Always);
-    PangoRectangle logical = logicalExtents(layout.get());
+    PangoLayoutPtr layout = makeLayout(utf8, style, rect.width, Wrapping::Always);
     cairo_save(_cr);
     cairo_rectangle(_cr, rect.x, rect.y, rect.width, rect.height);
     cairo_clip(_cr);
     setColor(_cr, style.color);
-    drawLayoutAt(layout.get(), rect.x, rect.y - scrollOffset);
+    showLayout(_cr, layout.get(), rect.x, rect.y - scrollOffset);
     cairo_restore(_cr);
-    return fromPango(logical.height);
+    return logicalExtents(layout.get()).height;
 }
 
 void Painter::drawTextLayout(const TextLayout& layout, double x, double y, double top, double bottom, const RGBA& color)
 {
-    // The origin goes to a whole device pixel, as drawLayoutAt puts it, so a line looks the same
+    // The origin goes to a whole device pixel, as showLayout puts it, so a line looks the same
     // whether it is drawn alone or with the whole layout.
-    cairo_user_to_device(_cr, &x, &y);
-    x = std::round(x);
-    y = std::round(y);
-    cairo_device_to_user(_cr, &x, &y);
+    auto [originX, originY] = wholeDevicePixel(_cr, x, y);
     setColor(_cr, color);
-    for (auto& line : layout.linesBetween(top, bottom)) {
-        cairo_move_to(_cr, x + line.left, y + line.baseline);
-        pango_cairo_show_layout_line(_cr, line.line);
-    }
+    for (auto& line : layout.linesBetween(top, bottom))
+        showLayoutLine(_cr, line.line, originX + line.left, originY + line.baseline);
     cairo_new_path(_cr);
 }
 
@@ -645,23 +500,7 @@ void Painter::fillTextRange(const TextLayout& layout, double x, double y, size_t
 
 std::string Painter::visibleText(std::string_view utf8, const TextStyle& style, double width) const
 {
-    LayoutPtr layout = makeLayout(utf8, style, width, Wrapping::ByStyle);
-    const char* text = pango_layout_get_text(layout.get());
-    std::string result;
-    int lineCount = pango_layout_get_line_count(layout.get());
-    for (int index = 0; index < lineCount; ++index) {
-        if (index)
-            result += '\n';
-        PangoLayoutLine* line = pango_layout_get_line_readonly(layout.get(), index);
-        for (GSList* runs = line->runs; runs; runs = runs->next) {
-            auto* run = static_cast<PangoGlyphItem*>(runs->data);
-            if (run->item->analysis.flags & PANGO_ANALYSIS_FLAG_IS_ELLIPSIS)
-                result += "…";
-            else
-                result.append(text + run->item->offset, static_cast<size_t>(run->item->length));
-        }
-    }
-    return result;
+    return visibleTextOf(makeLayout(utf8, style, width, Wrapping::ByStyle).get());
 }
 
 bool Painter::writePNG(const std::string& path, std::string& error) const

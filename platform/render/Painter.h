@@ -11,7 +11,6 @@
 
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
-typedef struct _PangoLayout PangoLayout;
 
 namespace render {
 
@@ -131,7 +130,6 @@ public:
 
 private:
     enum class Nesting { Save, Group };
-    void drawLayoutAt(PangoLayout*, double x, double y);
 
     cairo_surface_t* _surface = nullptr;
     cairo_t* _cr = nullptr;
