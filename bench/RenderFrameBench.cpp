@@ -1,6 +1,7 @@
 #include "platform/host/Automation.h"
 #include "platform/host/DeviceProfile.h"
 #include "platform/host/HostedApplication.h"
+#include "platform/render/Fonts.h"
 #include "platform/render/Painter.h"
 #include "platform/system/System.h"
 #include "platform/foundation/NSUserDefaults.h"

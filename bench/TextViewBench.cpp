@@ -1,4 +1,5 @@
 #include "platform/host/DeviceProfile.h"
+#include "platform/render/Fonts.h"
 #include "platform/render/Painter.h"
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UITextView.h"

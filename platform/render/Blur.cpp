@@ -1,5 +1,9 @@
 #include "platform/render/Blur.h"
 
+#include "platform/render/CairoShapes.h"
+
+#include <cairo.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -147,6 +151,59 @@ BoxBlur::Result BoxBlur::run(const uint32_t* pixels, int stride, PixelRect regio
         std::swap(passWidth, passHeight);
     }
     return { image, width, height, factor };
+}
+
+void paintBlurred(cairo_t* cr, const BoxBlur::Result& blurred, PixelRect region, const Rect& shape, double cornerRadius)
+{
+    // The region is in the pixels of the surface drawn into, which inside a group lies offset from
+    // the frame's device space.
+    double offsetX = 0, offsetY = 0;
+    cairo_surface_get_device_offset(cairo_get_group_target(cr), &offsetX, &offsetY);
+    double deviceX = region.x - offsetX, deviceY = region.y - offsetY;
+
+    // The reduced blur goes back through Cairo, scaled up with bilinear filtering, so the clip and
+    // the rounded corners apply and the edges of the shape are anti-aliased as every fill is.
+    cairo_surface_t* image = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(blurred.pixels)), CAIRO_FORMAT_ARGB32, blurred.width,
+        blurred.height, blurred.width * 4);
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image);
+    cairo_matrix_t toImage;
+    cairo_matrix_init_scale(&toImage, 1.0 / blurred.factor, 1.0 / blurred.factor);
+    cairo_matrix_translate(&toImage, -deviceX, -deviceY);
+    cairo_pattern_set_matrix(pattern, &toImage);
+    cairo_pattern_set_filter(pattern, blurred.factor > 1 ? CAIRO_FILTER_BILINEAR : CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+
+    cairo_save(cr);
+    cairo_matrix_t matrix;
+    cairo_get_matrix(cr, &matrix);
+    cairo_identity_matrix(cr);
+    cairo_rectangle(cr, deviceX, deviceY, region.width, region.height);
+    cairo_clip(cr);
+    cairo_set_source(cr, pattern);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    double corner = std::clamp(cornerRadius, 0.0, std::min(shape.width, shape.height) / 2);
+    if (corner <= 0) {
+        // A plain rect covers the whole region, however far beyond the surface it reaches.
+        cairo_paint(cr);
+    } else {
+        // Cairo scales a plain rectangle up much faster than a shape with curves, so only the
+        // bands that hold the corners are filled as the rounded shape.
+        cairo_set_matrix(cr, &matrix);
+        for (double bandTop : { shape.y, shape.y + shape.height - corner }) {
+            cairo_save(cr);
+            cairo_rectangle(cr, shape.x, bandTop, shape.width, corner);
+            cairo_clip(cr);
+            roundedRectPath(cr, shape, corner);
+            cairo_fill(cr);
+            cairo_restore(cr);
+        }
+        cairo_rectangle(cr, shape.x, shape.y + corner, shape.width, shape.height - 2 * corner);
+        cairo_fill(cr);
+    }
+    cairo_restore(cr);
+    cairo_pattern_destroy(pattern);
+    cairo_surface_destroy(image);
 }
 
 } // namespace render

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "platform/render/RenderTypes.h"
+
 #include <cstdint>
 #include <vector>
+
+typedef struct _cairo cairo_t;
 
 namespace render {
 
@@ -43,5 +47,10 @@ private:
     std::vector<uint32_t> _scratch;
     std::vector<uint32_t> _sums;
 };
+
+// Writes a blur of `region` back over it, on the surface cr draws into (inside a group, the
+// group's): scaled up from the reduced result, only where the clip and `shape` (a rect in cr's user
+// space, its corners rounded by cornerRadius) allow, its edges anti-aliased as every fill's are.
+void paintBlurred(cairo_t* cr, const BoxBlur::Result& blurred, PixelRect region, const Rect& shape, double cornerRadius);
 
 } // namespace render

@@ -1,137 +1,23 @@
 #include "platform/render/Painter.h"
 
-#include "platform/render/PNGWriter.h"
-
 #include "platform/render/Blur.h"
+#include "platform/render/CairoShapes.h"
 #include "platform/render/Fonts.h"
+#include "platform/render/PNGWriter.h"
+#include "platform/render/PangoText.h"
 #include "platform/render/TextLayout.h"
 
 #include <cairo.h>
-#include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
+#include <utility>
 
 namespace {
 
 using namespace render;
-
-struct LayoutDeleter {
-    void operator()(PangoLayout* layout) const { g_object_unref(layout); }
-};
-using LayoutPtr = std::unique_ptr<PangoLayout, LayoutDeleter>;
-
-int toPango(double points)
-{
-    return static_cast<int>(std::lround(points * PANGO_SCALE));
-}
-
-double fromPango(int units)
-{
-    return static_cast<double>(units) / PANGO_SCALE;
-}
-
-guint16 colorChannel(double value)
-{
-    return static_cast<guint16>(std::lround(std::clamp(value, 0.0, 1.0) * 65535));
-}
-
-void addRunAttributes(PangoAttrList* attributes, const TextRun& run, size_t textLength)
-{
-    size_t end = std::min(run.end, textLength);
-    if (run.start >= end)
-        return;
-    auto add = [&](PangoAttribute* attribute) {
-        attribute->start_index = static_cast<guint>(run.start);
-        attribute->end_index = static_cast<guint>(end);
-        pango_attr_list_insert(attributes, attribute);
-    };
-    if (run.font)
-        add(pango_attr_font_desc_new(fontDescription(*run.font)));
-    if (run.color) {
-        add(pango_attr_foreground_new(
-            colorChannel(run.color->r), colorChannel(run.color->g), colorChannel(run.color->b)));
-        // Without an alpha of its own the run would be opaque whatever the style's colour; Pango
-        // reads an alpha of 0 as "unset", so the most transparent it can be is 1/65535.
-        add(pango_attr_foreground_alpha_new(std::max<guint16>(colorChannel(run.color->a), 1)));
-    }
-}
-
-enum class Wrapping {
-    ByStyle,
-    Always,
-};
-
-bool wraps(const TextStyle& style, Wrapping wrapping)
-{
-    return wrapping == Wrapping::Always || style.lineBreak == LineBreak::WordWrap;
-}
-
-// Every layout, whether measured, drawn or inspected, is made here from the shared context with
-// its identity matrix, so the three can never disagree about where a line breaks or truncates.
-// `width` below zero leaves the layout unconstrained.
-LayoutPtr makeLayout(std::string_view utf8, const TextStyle& style, double width, Wrapping wrapping)
-{
-    LayoutPtr layout(pango_layout_new(sharedPangoContext()));
-    PangoLayout* raw = layout.get();
-
-    std::string validated;
-    if (!g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), nullptr)) {
-        gchar* valid = g_utf8_make_valid(utf8.data(), static_cast<gssize>(utf8.size()));
-        validated = valid;
-        g_free(valid);
-        utf8 = validated;
-    }
-    pango_layout_set_text(raw, utf8.data(), static_cast<int>(utf8.size()));
-    pango_layout_set_font_description(raw, fontDescription(style.font));
-
-    bool spaced = style.lineHeight > 0 && std::isfinite(style.lineHeight) && wraps(style, wrapping);
-    if (!style.runs.empty() || spaced) {
-        PangoAttrList* attributes = pango_attr_list_new();
-        for (const TextRun& run : style.runs)
-            addRunAttributes(attributes, run, utf8.size());
-        // Pango shares the room a line gains or loses evenly above and below its text.
-        if (spaced)
-            pango_attr_list_insert(attributes, pango_attr_line_height_new_absolute(toPango(std::min(style.lineHeight, 10000.0))));
-        pango_layout_set_attributes(raw, attributes);
-        pango_attr_list_unref(attributes);
-    }
-
-    if (wraps(style, wrapping)) {
-        pango_layout_set_wrap(raw, PANGO_WRAP_WORD_CHAR);
-        if (width >= 0)
-            pango_layout_set_width(raw, toPango(width));
-        switch (style.alignment) {
-        case TextAlignment::Left:
-            pango_layout_set_alignment(raw, PANGO_ALIGN_LEFT);
-            break;
-        case TextAlignment::Center:
-            pango_layout_set_alignment(raw, PANGO_ALIGN_CENTER);
-            break;
-        case TextAlignment::Right:
-            pango_layout_set_alignment(raw, PANGO_ALIGN_RIGHT);
-            break;
-        }
-        return layout;
-    }
-
-    // Single-line text is placed by the painter, so the layout stays left-aligned.
-    pango_layout_set_single_paragraph_mode(raw, TRUE);
-    if (width >= 0 && style.lineBreak != LineBreak::SingleLineClip) {
-        pango_layout_set_width(raw, toPango(width));
-        pango_layout_set_ellipsize(
-            raw, style.lineBreak == LineBreak::SingleLineTruncateMiddle ? PANGO_ELLIPSIZE_MIDDLE : PANGO_ELLIPSIZE_END);
-    }
-    return layout;
-}
-
-PangoRectangle logicalExtents(PangoLayout* layout)
-{
-    PangoRectangle logical { };
-    pango_layout_get_extents(layout, nullptr, &logical);
-    return logical;
-}
 
 double alignedOffset(TextAlignment alignment, double room)
 {
@@ -146,23 +32,6 @@ double alignedOffset(TextAlignment alignment, double room)
     return 0;
 }
 
-void roundedRectPath(cairo_t* cr, const Rect& rect, double radius)
-{
-    radius = std::clamp(radius, 0.0, std::min(rect.width, rect.height) / 2);
-    if (radius <= 0) {
-        cairo_rectangle(cr, rect.x, rect.y, rect.width, rect.height);
-        return;
-    }
-    constexpr double quarter = std::numbers::pi / 2;
-    double left = rect.x, top = rect.y, right = rect.x + rect.width, bottom = rect.y + rect.height;
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, right - radius, top + radius, radius, -quarter, 0);
-    cairo_arc(cr, right - radius, bottom - radius, radius, 0, quarter);
-    cairo_arc(cr, left + radius, bottom - radius, radius, quarter, 2 * quarter);
-    cairo_arc(cr, left + radius, top + radius, radius, 2 * quarter, 3 * quarter);
-    cairo_close_path(cr);
-}
-
 Rect inset(const Rect& rect, double amount)
 {
     return { rect.x + amount, rect.y + amount, rect.width - 2 * amount, rect.height - 2 * amount };
@@ -171,6 +40,63 @@ Rect inset(const Rect& rect, double amount)
 void setColor(cairo_t* cr, const RGBA& color)
 {
     cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a);
+}
+
+bool isFinite(const Rect& rect)
+{
+    return std::isfinite(rect.x) && std::isfinite(rect.y) && std::isfinite(rect.width) && std::isfinite(rect.height);
+}
+
+bool holdsARGBPixels(cairo_surface_t* surface)
+{
+    return cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE
+        && cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32;
+}
+
+// The pixels of the target that a blur of rect may change: the rect's bounds in device space, within
+// the clip and the target. Only what lies beneath is blurred: a bar at the top of a screen must not
+// darken from the black strip beside it.
+std::optional<PixelRect> regionBeneath(cairo_t* cr, cairo_surface_t* target, const Rect& rect)
+{
+    double offsetX = 0, offsetY = 0;
+    cairo_surface_get_device_offset(target, &offsetX, &offsetY);
+    int targetWidth = cairo_image_surface_get_width(target);
+    int targetHeight = cairo_image_surface_get_height(target);
+
+    double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
+    for (auto [x, y] : { std::pair { rect.x, rect.y }, { rect.x + rect.width, rect.y },
+             { rect.x, rect.y + rect.height }, { rect.x + rect.width, rect.y + rect.height } }) {
+        cairo_user_to_device(cr, &x, &y);
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    }
+    double clipLeft, clipTop, clipRight, clipBottom;
+    cairo_clip_extents(cr, &clipLeft, &clipTop, &clipRight, &clipBottom);
+    cairo_user_to_device(cr, &clipLeft, &clipTop);
+    cairo_user_to_device(cr, &clipRight, &clipBottom);
+    auto pixel = [](double value, double offset, int limit) {
+        return static_cast<int>(std::clamp(value + offset, 0.0, static_cast<double>(limit)));
+    };
+    int x0 = pixel(std::floor(std::max(left, std::min(clipLeft, clipRight))), offsetX, targetWidth);
+    int x1 = pixel(std::ceil(std::min(right, std::max(clipLeft, clipRight))), offsetX, targetWidth);
+    int y0 = pixel(std::floor(std::max(top, std::min(clipTop, clipBottom))), offsetY, targetHeight);
+    int y1 = pixel(std::ceil(std::min(bottom, std::max(clipTop, clipBottom))), offsetY, targetHeight);
+    if (x1 <= x0 || y1 <= y0)
+        return std::nullopt;
+    return PixelRect { x0, y0, x1 - x0, y1 - y0 };
+}
+
+// How many device pixels a distance of `points` spans under the current transform.
+int reachInPixels(cairo_t* cr, double points)
+{
+    double unitX = 1, unitY = 0, otherX = 0, otherY = 1;
+    cairo_user_to_device_distance(cr, &unitX, &unitY);
+    cairo_user_to_device_distance(cr, &otherX, &otherY);
+    double pixelsPerPoint = std::sqrt(std::hypot(unitX, unitY) * std::hypot(otherX, otherY));
+    // Far beyond the surface's own size every radius blurs alike; the cap keeps the rounding sound.
+    return static_cast<int>(std::lround(std::min(points * pixelsPerPoint, 1e6)));
 }
 
 } // namespace
@@ -418,113 +344,32 @@ void Painter::strokeArc(
 
 void Painter::blurRegion(const Rect& rect, double radius, double cornerRadius)
 {
-    if (!(radius > 0) || !(rect.width > 0) || !(rect.height > 0) || !std::isfinite(radius) || !std::isfinite(rect.x)
-        || !std::isfinite(rect.y) || !std::isfinite(rect.width) || !std::isfinite(rect.height))
+    if (!(radius > 0) || !std::isfinite(radius) || !(rect.width > 0) || !(rect.height > 0) || !isFinite(rect))
         return;
     // Inside a group the pixels drawn so far are the group's, in a surface of its own that is
     // offset from the frame's.
     cairo_surface_t* target = cairo_get_group_target(_cr);
-    if (cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE
-        || cairo_image_surface_get_format(target) != CAIRO_FORMAT_ARGB32)
+    if (!holdsARGBPixels(target))
         return;
-    double offsetX = 0, offsetY = 0;
-    cairo_surface_get_device_offset(target, &offsetX, &offsetY);
-    int targetWidth = cairo_image_surface_get_width(target);
-    int targetHeight = cairo_image_surface_get_height(target);
-
-    // The pixels that may change: the rect's bounds in device space, within the clip and the target.
-    double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
-    for (auto [x, y] : { std::pair { rect.x, rect.y }, { rect.x + rect.width, rect.y },
-             { rect.x, rect.y + rect.height }, { rect.x + rect.width, rect.y + rect.height } }) {
-        cairo_user_to_device(_cr, &x, &y);
-        left = std::min(left, x);
-        right = std::max(right, x);
-        top = std::min(top, y);
-        bottom = std::max(bottom, y);
-    }
-    double clipLeft, clipTop, clipRight, clipBottom;
-    cairo_clip_extents(_cr, &clipLeft, &clipTop, &clipRight, &clipBottom);
-    cairo_user_to_device(_cr, &clipLeft, &clipTop);
-    cairo_user_to_device(_cr, &clipRight, &clipBottom);
-    auto pixel = [](double value, double offset, int limit) {
-        return static_cast<int>(std::clamp(value + offset, 0.0, static_cast<double>(limit)));
-    };
-    int x0 = pixel(std::floor(std::max(left, std::min(clipLeft, clipRight))), offsetX, targetWidth);
-    int x1 = pixel(std::ceil(std::min(right, std::max(clipLeft, clipRight))), offsetX, targetWidth);
-    int y0 = pixel(std::floor(std::max(top, std::min(clipTop, clipBottom))), offsetY, targetHeight);
-    int y1 = pixel(std::ceil(std::min(bottom, std::max(clipTop, clipBottom))), offsetY, targetHeight);
-    if (x1 <= x0 || y1 <= y0)
+    std::optional<PixelRect> region = regionBeneath(_cr, target, rect);
+    if (!region)
         return;
-
-    double unitX = 1, unitY = 0, otherX = 0, otherY = 1;
-    cairo_user_to_device_distance(_cr, &unitX, &unitY);
-    cairo_user_to_device_distance(_cr, &otherX, &otherY);
-    double pixelsPerPoint = std::sqrt(std::hypot(unitX, unitY) * std::hypot(otherX, otherY));
-    // Far beyond the surface's own size every radius blurs alike; the cap keeps the rounding sound.
-    int reach = static_cast<int>(std::lround(std::min(radius * pixelsPerPoint, 1e6)));
+    int reach = reachInPixels(_cr, radius);
     // Under three pixels, one for each box, there is nothing to soften.
     if (reach < 3)
         return;
 
-    // Only what lies beneath is blurred: a bar at the top of a screen must not darken from the
-    // black strip beside it.
-    PixelRect region { x0, y0, x1 - x0, y1 - y0 };
     cairo_surface_flush(target);
     const auto* pixels = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(target));
     int stride = cairo_image_surface_get_stride(target) / 4;
     // A bar over a plain background is the common case, and needs nothing.
-    if (!pixels || BoxBlur::isFlat(pixels, stride, region))
+    if (!pixels || BoxBlur::isFlat(pixels, stride, *region))
         return;
     if (!_blur)
         _blur = std::make_unique<BoxBlur>();
-    BoxBlur::Result blurred = _blur->run(pixels, stride, region, reach);
-    if (!blurred.pixels)
-        return;
-
-    // The reduced blur goes back through Cairo, scaled up with bilinear filtering, so the clip and
-    // the rounded corners apply and the edges of the shape are anti-aliased as every fill is.
-    cairo_surface_t* image = cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(blurred.pixels)), CAIRO_FORMAT_ARGB32, blurred.width,
-        blurred.height, blurred.width * 4);
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image);
-    double deviceX = region.x - offsetX, deviceY = region.y - offsetY;
-    cairo_matrix_t toImage;
-    cairo_matrix_init_scale(&toImage, 1.0 / blurred.factor, 1.0 / blurred.factor);
-    cairo_matrix_translate(&toImage, -deviceX, -deviceY);
-    cairo_pattern_set_matrix(pattern, &toImage);
-    cairo_pattern_set_filter(pattern, blurred.factor > 1 ? CAIRO_FILTER_BILINEAR : CAIRO_FILTER_NEAREST);
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-
-    cairo_save(_cr);
-    cairo_matrix_t matrix;
-    cairo_get_matrix(_cr, &matrix);
-    cairo_identity_matrix(_cr);
-    cairo_rectangle(_cr, deviceX, deviceY, region.width, region.height);
-    cairo_clip(_cr);
-    cairo_set_source(_cr, pattern);
-    cairo_set_operator(_cr, CAIRO_OPERATOR_SOURCE);
-    double corner = std::clamp(cornerRadius, 0.0, std::min(rect.width, rect.height) / 2);
-    if (corner <= 0) {
-        // A plain rect covers the whole region, however far beyond the surface it reaches.
-        cairo_paint(_cr);
-    } else {
-        // Cairo scales a plain rectangle up much faster than a shape with curves, so only the
-        // bands that hold the corners are filled as the rounded shape.
-        cairo_set_matrix(_cr, &matrix);
-        for (double bandTop : { rect.y, rect.y + rect.height - corner }) {
-            cairo_save(_cr);
-            cairo_rectangle(_cr, rect.x, bandTop, rect.width, corner);
-            cairo_clip(_cr);
-            roundedRectPath(_cr, rect, corner);
-            cairo_fill(_cr);
-            cairo_restore(_cr);
-        }
-        cairo_rectangle(_cr, rect.x, rect.y + corner, rect.width, rect.height - 2 * corner);
-        cairo_fill(_cr);
-    }
-    cairo_restore(_cr);
-    cairo_pattern_destroy(pattern);
-    cairo_surface_destroy(image);
+    BoxBlur::Result blurred = _blur->run(pixels, stride, *region, reach);
+    if (blurred.pixels)
+        paintBlurred(_cr, blurred, *region, rect, cornerRadius);
 }
 
 void Painter::drawImage(const Image& image, const Rect& destination, double opacity, double darken)
@@ -568,34 +413,14 @@ void Painter::drawImage(const Image& image, const Rect& destination, double opac
     cairo_restore(_cr);
 }
 
-PangoLayout* newWrappedLayout(std::string_view utf8, const TextStyle& style, double width)
-{
-    return makeLayout(utf8, style, width, Wrapping::Always).release();
-}
-
 Size measureText(std::string_view utf8, const TextStyle& style, double width)
 {
-    LayoutPtr layout = makeLayout(utf8, style, wraps(style, Wrapping::ByStyle) ? width : -1, Wrapping::ByStyle);
-    PangoRectangle logical = logicalExtents(layout.get());
-    return { fromPango(logical.width), fromPango(logical.height) };
+    return textSize(utf8, style, width);
 }
 
 Size Painter::measureText(std::string_view utf8, const TextStyle& style, double width) const
 {
     return render::measureText(utf8, style, width);
-}
-
-void Painter::drawLayoutAt(PangoLayout* layout, double x, double y)
-{
-    // The origin goes to a whole device pixel so that baselines stay crisp; glyphs within the line
-    // keep their exact positions.
-    cairo_user_to_device(_cr, &x, &y);
-    x = std::round(x);
-    y = std::round(y);
-    cairo_device_to_user(_cr, &x, &y);
-    cairo_move_to(_cr, x, y);
-    pango_cairo_show_layout(_cr, layout);
-    cairo_new_path(_cr);
 }
 
 void Painter::drawText(std::string_view utf8, const Rect& rect, const TextStyle& style)
@@ -611,30 +436,28 @@ void Painter::drawText(std::string_view utf8, const Rect& rect, const TextStyle&
             run.color.reset();
         drawText(utf8, { rect.x + style.shadow->dx, rect.y + style.shadow->dy, rect.width, rect.height }, shadowStyle);
     }
-    LayoutPtr layout = makeLayout(utf8, style, rect.width, Wrapping::ByStyle);
-    PangoRectangle logical = logicalExtents(layout.get());
+    PangoLayoutPtr layout = makeLayout(utf8, style, rect.width, Wrapping::ByStyle);
+    Rect logical = logicalExtents(layout.get());
     setColor(_cr, style.color);
 
     if (wraps(style, Wrapping::ByStyle)) {
-        drawLayoutAt(layout.get(), rect.x, rect.y);
+        showLayout(_cr, layout.get(), rect.x, rect.y);
         return;
     }
 
-    double width = fromPango(logical.width);
-    double height = fromPango(logical.height);
-    double x = rect.x + alignedOffset(style.alignment, rect.width - width) - fromPango(logical.x);
-    double y = rect.y + (rect.height - height) / 2 - fromPango(logical.y);
+    double x = rect.x + alignedOffset(style.alignment, rect.width - logical.width) - logical.x;
+    double y = rect.y + (rect.height - logical.height) / 2 - logical.y;
     if (style.lineBreak != LineBreak::SingleLineClip) {
-        drawLayoutAt(layout.get(), x, y);
+        showLayout(_cr, layout.get(), x, y);
         return;
     }
     // Clipped text is cut at the rect's sides only: a line taller than its rect still shows whole.
     cairo_save(_cr);
-    double top = std::min(rect.y, y) - height;
-    double bottom = std::max(rect.y + rect.height, y + height) + height;
+    double top = std::min(rect.y, y) - logical.height;
+    double bottom = std::max(rect.y + rect.height, y + logical.height) + logical.height;
     cairo_rectangle(_cr, rect.x, top, rect.width, bottom - top);
     cairo_clip(_cr);
-    drawLayoutAt(layout.get(), x, y);
+    showLayout(_cr, layout.get(), x, y);
     cairo_restore(_cr);
 }
 
@@ -642,30 +465,24 @@ double Painter::drawTextTopAligned(std::string_view utf8, const Rect& rect, cons
 {
     if (utf8.empty() || rect.width <= 0)
         return 0;
-    LayoutPtr layout = makeLayout(utf8, style, rect.width, Wrapping::Always);
-    PangoRectangle logical = logicalExtents(layout.get());
+    PangoLayoutPtr layout = makeLayout(utf8, style, rect.width, Wrapping::Always);
     cairo_save(_cr);
     cairo_rectangle(_cr, rect.x, rect.y, rect.width, rect.height);
     cairo_clip(_cr);
     setColor(_cr, style.color);
-    drawLayoutAt(layout.get(), rect.x, rect.y - scrollOffset);
+    showLayout(_cr, layout.get(), rect.x, rect.y - scrollOffset);
     cairo_restore(_cr);
-    return fromPango(logical.height);
+    return logicalExtents(layout.get()).height;
 }
 
 void Painter::drawTextLayout(const TextLayout& layout, double x, double y, double top, double bottom, const RGBA& color)
 {
-    // The origin goes to a whole device pixel, as drawLayoutAt puts it, so a line looks the same
+    // The origin goes to a whole device pixel, as showLayout puts it, so a line looks the same
     // whether it is drawn alone or with the whole layout.
-    cairo_user_to_device(_cr, &x, &y);
-    x = std::round(x);
-    y = std::round(y);
-    cairo_device_to_user(_cr, &x, &y);
+    auto [originX, originY] = wholeDevicePixel(_cr, x, y);
     setColor(_cr, color);
-    for (auto& line : layout.linesBetween(top, bottom)) {
-        cairo_move_to(_cr, x + line.left, y + line.baseline);
-        pango_cairo_show_layout_line(_cr, line.line);
-    }
+    for (auto& line : layout.linesBetween(top, bottom))
+        showLayoutLine(_cr, line.line, originX + line.left, originY + line.baseline);
     cairo_new_path(_cr);
 }
 
@@ -683,23 +500,7 @@ void Painter::fillTextRange(const TextLayout& layout, double x, double y, size_t
 
 std::string Painter::visibleText(std::string_view utf8, const TextStyle& style, double width) const
 {
-    LayoutPtr layout = makeLayout(utf8, style, width, Wrapping::ByStyle);
-    const char* text = pango_layout_get_text(layout.get());
-    std::string result;
-    int lineCount = pango_layout_get_line_count(layout.get());
-    for (int index = 0; index < lineCount; ++index) {
-        if (index)
-            result += '\n';
-        PangoLayoutLine* line = pango_layout_get_line_readonly(layout.get(), index);
-        for (GSList* runs = line->runs; runs; runs = runs->next) {
-            auto* run = static_cast<PangoGlyphItem*>(runs->data);
-            if (run->item->analysis.flags & PANGO_ANALYSIS_FLAG_IS_ELLIPSIS)
-                result += "…";
-            else
-                result.append(text + run->item->offset, static_cast<size_t>(run->item->length));
-        }
-    }
-    return result;
+    return visibleTextOf(makeLayout(utf8, style, width, Wrapping::ByStyle).get());
 }
 
 bool Painter::writePNG(const std::string& path, std::string& error) const

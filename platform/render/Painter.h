@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/render/RenderTypes.h"
+
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -10,78 +11,8 @@
 
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
-typedef struct _PangoLayout PangoLayout;
 
 namespace render {
-
-// Everything here is in points; the painter maps points to pixels by the surface's scale.
-struct Rect {
-    double x = 0, y = 0, width = 0, height = 0;
-};
-struct Size {
-    double width = 0, height = 0;
-};
-struct RGBA {
-    double r = 0, g = 0, b = 0, a = 1;
-};
-
-enum class FontWeight {
-    Regular,
-    Semibold,
-    Bold,
-};
-
-// A font as the views name it: a family ("Helvetica", or empty for the system font) and an
-// absolute size in points of the view's coordinate space.
-struct Font {
-    std::string family;
-    double size = 17;
-    FontWeight weight = FontWeight::Regular;
-};
-
-enum class TextAlignment {
-    Left,
-    Center,
-    Right,
-};
-enum class LineBreak {
-    SingleLineTruncateTail,
-    SingleLineTruncateMiddle,
-    SingleLineClip,
-    WordWrap,
-};
-
-// A span of text with its own font and colour, in UTF-8 byte offsets [start, end).
-struct TextRun {
-    size_t start = 0;
-    size_t end = 0;
-    std::optional<Font> font;
-    std::optional<RGBA> color;
-};
-
-// A copy of the text drawn beneath it, moved by (dx, dy) points, in one colour: the engraved
-// titles of glossy bars and alerts.
-struct TextShadow {
-    RGBA color { 0, 0, 0, 0.5 };
-    double dx = 0, dy = -1;
-};
-
-struct TextStyle {
-    Font font;
-    RGBA color { 0, 0, 0, 1 };
-    std::optional<TextShadow> shadow;
-    TextAlignment alignment = TextAlignment::Left;
-    LineBreak lineBreak = LineBreak::SingleLineTruncateTail;
-    // The distance from one line of wrapped text to the next, in points; 0 keeps the font's own.
-    double lineHeight = 0;
-    std::vector<TextRun> runs;
-};
-
-// A colour at a point of a gradient, from 0 at its start to 1 at its end.
-struct GradientStop {
-    double offset = 0;
-    RGBA color;
-};
 
 // An image in memory, premultiplied ARGB32 as Cairo keeps it (each pixel a native-endian
 // 0xAARRGGBB), of a size in pixels.
@@ -199,7 +130,6 @@ public:
 
 private:
     enum class Nesting { Save, Group };
-    void drawLayoutAt(PangoLayout*, double x, double y);
 
     cairo_surface_t* _surface = nullptr;
     cairo_t* _cr = nullptr;
@@ -211,11 +141,5 @@ private:
 
 // Painter::measureText without a painter, for views that size themselves before any drawing.
 Size measureText(std::string_view utf8, const TextStyle& style, double width = -1);
-
-// Points the process's fontconfig at the project's configuration (Helvetica and the system font
-// map to URW Nimbus Sans, DejaVu Sans as fallback). Called once before any text is drawn; later
-// calls do nothing. Returns false when the configuration could not be loaded (system fonts are
-// used then).
-bool configureFonts();
 
 } // namespace render

@@ -1,6 +1,6 @@
 #include "platform/render/TextLayout.h"
 
-#include "platform/render/Fonts.h"
+#include "platform/render/PangoText.h"
 
 #include <pango/pangocairo.h>
 
@@ -16,11 +16,6 @@ namespace {
 constexpr size_t kCutWindow = 256;
 // Wrapped lines end at a word, so on average a line holds a little less than its width.
 constexpr double kFilledWidth = 0.9;
-
-double fromPango(int units)
-{
-    return static_cast<double>(units) / PANGO_SCALE;
-}
 
 bool isHighSurrogate(char16_t unit)
 {
@@ -73,18 +68,10 @@ std::pair<char32_t, size_t> codePointAt(std::u16string_view text, size_t at, siz
 
 struct TextLayout::LaidOutBlock {
     size_t block = 0;
-    PangoLayout* layout = nullptr;
+    PangoLayoutPtr layout;
     // In the block's own coordinates.
     std::vector<Line> lines;
     uint64_t lastUse = 0;
-
-    LaidOutBlock() = default;
-    LaidOutBlock(const LaidOutBlock&) = delete;
-    ~LaidOutBlock()
-    {
-        if (layout)
-            g_object_unref(layout);
-    }
 };
 
 // Walks what of a block Pango is given, a code point at a time: f(unit, units, code point, bytes)
@@ -127,12 +114,9 @@ TextLayout::TextLayout(std::u16string_view text, const TextStyle& style, std::ve
     _style.runs.clear();
     // The estimates come from a line of ordinary text in the base font.
     static constexpr std::string_view kSample = "The quick brown fox jumps over the lazy dog, 1234567890.";
-    PangoLayout* sample = newWrappedLayout(kSample, _style, -1);
-    PangoRectangle logical;
-    pango_layout_get_extents(sample, nullptr, &logical);
-    g_object_unref(sample);
-    _averageAdvance = std::max(fromPango(logical.width) / double(kSample.size()), 0.5);
-    _lineHeight = std::max(fromPango(logical.height), 1.0);
+    Rect sample = logicalExtents(newWrappedLayout(kSample, _style, -1).get());
+    _averageAdvance = std::max(sample.width / double(kSample.size()), 0.5);
+    _lineHeight = std::max(sample.height, 1.0);
     cutIntoBlocks();
 }
 
@@ -374,7 +358,7 @@ TextLayout::LaidOutBlock& TextLayout::laidOut(size_t index)
     entry->block = index;
     entry->lastUse = _useCount;
     entry->layout = newWrappedLayout(utf8, style, _width);
-    PangoLayoutIter* iter = pango_layout_get_iter(entry->layout);
+    PangoLayoutIter* iter = pango_layout_get_iter(entry->layout.get());
     do {
         PangoRectangle logical;
         pango_layout_iter_get_line_extents(iter, nullptr, &logical);
@@ -385,10 +369,7 @@ TextLayout::LaidOutBlock& TextLayout::laidOut(size_t index)
             .baseline = fromPango(pango_layout_iter_get_baseline(iter)) });
     } while (pango_layout_iter_next_line(iter));
     pango_layout_iter_free(iter);
-    PangoRectangle extents;
-    pango_layout_get_extents(entry->layout, nullptr, &extents);
-
-    double height = fromPango(extents.height);
+    double height = logicalExtents(entry->layout.get()).height;
     if (!block.measured) {
         block.measured = true;
         --_estimatedBlocks;
@@ -469,9 +450,9 @@ size_t TextLayout::indexAtPoint(double x, double y)
     LaidOutBlock& laid = laidOut(index);
     updateTops();
     int byte = 0, trailing = 0;
-    pango_layout_xy_to_index(laid.layout, static_cast<int>(x * PANGO_SCALE),
+    pango_layout_xy_to_index(laid.layout.get(), static_cast<int>(x * PANGO_SCALE),
         static_cast<int>((y - _tops[index]) * PANGO_SCALE), &byte, &trailing);
-    const char* text = pango_layout_get_text(laid.layout);
+    const char* text = pango_layout_get_text(laid.layout.get());
     const char* position = text + byte;
     for (; trailing > 0 && *position; --trailing)
         position = g_utf8_next_char(position);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/render/Painter.h"
+#include "platform/render/RenderTypes.h"
 
 #include <cstdint>
 #include <memory>

@@ -6,7 +6,7 @@
 #include "platform/render/Painter.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIFont.h"
-#include "platform/uikit/UILabel.h"
+#include "platform/uikit/NSText.h"
 
 render::RGBA toRGBA(const UIColor& color);
 render::Font toRenderFont(const UIFont& font);

@@ -1,16 +1,11 @@
 #pragma once
 
 #include "platform/foundation/NSObjCRuntime.h"
+#include "platform/uikit/NSText.h"
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UIView.h"
 
 #include <optional>
-
-enum NSTextAlignment : NSInteger {
-    NSTextAlignmentLeft = 0,
-    NSTextAlignmentCenter = 1,
-    NSTextAlignmentRight = 2,
-};
 
 enum NSLineBreakMode : NSInteger {
     NSLineBreakByWordWrapping = 0,

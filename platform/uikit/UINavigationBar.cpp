@@ -2,7 +2,6 @@
 
 #include "platform/uikit/UIKitLook.h"
 #include "platform/uikit/UIKitRendering.h"
-#include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIViewDescription.h"
 
 #include <cmath>

@@ -2,7 +2,6 @@
 
 #include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UIFont.h"
-#include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIView.h"
 

@@ -3,7 +3,7 @@
 #include "platform/foundation/NSAttributedString.h"
 #include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/uikit/UIFont.h"
-#include "platform/uikit/UILabel.h"
+#include "platform/uikit/NSText.h"
 #include "platform/uikit/UIView.h"
 
 #include <memory>

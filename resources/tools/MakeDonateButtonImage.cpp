@@ -6,6 +6,7 @@
 // transparent colour and the background. The picture: a rounded yellow-orange button reading
 // "Donate" above a row of six small card and bank badges, all plain shapes of our own.
 
+#include "platform/render/Fonts.h"
 #include "platform/render/Painter.h"
 
 #include <cairo.h>
