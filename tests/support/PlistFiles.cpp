@@ -45,6 +45,16 @@ std::string binaryPlistBytes(plist_t plist)
     return bytes;
 }
 
+std::string xmlOf(plist_t plist)
+{
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(plist, &xml, &length);
+    std::string text(xml, length);
+    plist_to_xml_free(xml);
+    return text;
+}
+
 std::string xmlPlistWithDictionaryBody(const std::string& body)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
