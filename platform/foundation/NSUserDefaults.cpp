@@ -277,7 +277,7 @@ std::optional<std::string> NSUserDefaults::setAsideFoundFile(const std::filesyst
     switch (setAside.outcome) {
     case Outcome::Kept:
         std::fprintf(stderr, "NSUserDefaults: %s %s; it is kept as %s%s\n", printable(_path.string()).c_str(),
-            _file.found() == PropertyListFile::Found::LossyPreferences ? "holds text that a rewrite would change" : "could not be read",
+            _file.found() == PropertyListFile::Found::LossyPropertyList ? "holds text that a rewrite would change" : "could not be read",
             printable(setAside.keptAs.string()).c_str(), setAside.replacedOlderCopy ? ", replacing an older copy" : "");
         if (setAside.error)
             return errorText(setAside.error);

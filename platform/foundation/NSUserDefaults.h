@@ -49,6 +49,9 @@ class FileCalls;
 // A flush that fails says so in one line on standard error, "<program>: cannot save preferences to
 // <path>: <reason>"; the values stay in memory and the next flush tries again.
 //
+// PropertyListFile reads the file within those bounds and sets it aside; AtomicFileReplacement
+// writes the new one. The store keeps the values, takes the lock and says what failed.
+//
 // The store belongs to the main thread.
 class NSUserDefaults final : public NSObject {
 public:

@@ -148,12 +148,12 @@ bool PropertyListFile::changedSinceRead() const
 
 bool PropertyListFile::mustBeSetAside() const
 {
-    return _found == Found::LossyPreferences || _found == Found::Unparsable || _found == Found::UnreadableFile;
+    return _found == Found::LossyPropertyList || _found == Found::Unparsable || _found == Found::UnreadableFile;
 }
 
 void PropertyListFile::replacedBy(const struct stat& written)
 {
-    _found = Found::Preferences;
+    _found = Found::PropertyList;
     _bytes.reset();
     _identity = Identity::of(written);
 }
@@ -229,10 +229,10 @@ OwnedPropertyList PropertyListFile::parse(std::string bytes)
         return nullptr;
     }
     if (lossy || rewrite == Rewrite::Lossy) {
-        _found = Found::LossyPreferences;
+        _found = Found::LossyPropertyList;
         _bytes = std::move(bytes);
     } else {
-        _found = Found::Preferences;
+        _found = Found::PropertyList;
     }
     return parsed;
 }

@@ -26,10 +26,11 @@ public:
     enum class Found {
         Nothing,
         // A property list that a rewrite keeps as it is.
-        Preferences,
+        PropertyList,
         // A property list whose keys are read, but some of whose text a rewrite would change.
-        LossyPreferences,
-        // A regular file that is no property list the store can take: its bytes were read.
+        LossyPropertyList,
+        // A regular file that holds no dictionary within the bounds that can be written back: its bytes
+        // were read.
         Unparsable,
         // A regular file that could not be read whole.
         UnreadableFile,
