@@ -39,3 +39,25 @@ public:
 
     static std::shared_ptr<FileCalls> real();
 };
+
+// A descriptor opened through the file calls, closed when it goes. A failed open (-1) closes nothing.
+class FileDescriptor {
+public:
+    FileDescriptor(FileCalls& calls, int fd)
+        : _calls(calls)
+        , _fd(fd)
+    {
+    }
+    ~FileDescriptor()
+    {
+        if (_fd >= 0)
+            _calls.close(_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int fd() const { return _fd; }
+
+private:
+    FileCalls& _calls;
+    int _fd;
+};

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "platform/foundation/AtomicFileReplacement.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
+#include "platform/foundation/PropertyListFile.h"
 
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
 
 class FileCalls;
 
@@ -48,6 +49,9 @@ class FileCalls;
 // A flush that fails says so in one line on standard error, "<program>: cannot save preferences to
 // <path>: <reason>"; the values stay in memory and the next flush tries again.
 //
+// PropertyListFile reads the file within those bounds and sets it aside; AtomicFileReplacement
+// writes the new one. The store keeps the values, takes the lock and says what failed.
+//
 // The store belongs to the main thread.
 class NSUserDefaults final : public NSObject {
 public:
@@ -82,66 +86,21 @@ public:
     const std::filesystem::path& path() const { return _path; }
 
 private:
-    struct PlistDeleter {
-        void operator()(void* plist) const;
-    };
-
     NSUserDefaults(std::filesystem::path file, std::shared_ptr<FileCalls> calls);
-
-    // The identity and modification time of a file, or none when nothing is there to stat.
-    struct FileIdentity {
-        bool exists = false;
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        time_t seconds = 0;
-        long nanoseconds = 0;
-        static FileIdentity of(const struct stat& info);
-        bool operator==(const FileIdentity&) const = default;
-    };
-
-    // What the preferences path was found to name when it was last read.
-    enum class Found {
-        Nothing,
-        // A property list that a rewrite keeps as it is.
-        Preferences,
-        // A property list whose keys are read, but some of whose text a rewrite would change.
-        LossyPreferences,
-        // A regular file that is no property list the store can take: its bytes were read.
-        Unparsable,
-        // A regular file that could not be read whole.
-        UnreadableFile,
-        // Anything but a regular file, or a path that cannot be followed.
-        NotAFile,
-    };
 
     // Reads the file on first use, and again whenever it has changed since.
     void loadIfNeeded();
-    void readFile();
-    FileIdentity currentFileIdentity() const;
-    std::filesystem::path fileToReplace() const;
     // Writes the store to its file: none, or the reason it could not.
     std::optional<std::string> save();
     std::optional<std::string> setAsideFoundFile(const std::filesystem::path& target);
-    void removeLeftoverTemporaryFiles(const std::filesystem::path& folder);
-    // Writes a new file beside the preferences; WRITTEN, when given, receives its fstat. On failure
-    // errno tells why.
-    std::optional<std::filesystem::path> writeTemporaryFile(
-        const std::filesystem::path& folder, const char* data, size_t size, struct stat* written = nullptr);
-    bool syncFolder(const std::filesystem::path& folder);
 
     std::filesystem::path _path;
     std::shared_ptr<FileCalls> _calls;
+    PropertyListFile _file;
+    AtomicFileReplacement _replacement;
     bool _loaded = false;
-    Found _found = Found::Nothing;
-    // The bytes of the file, kept to be copied aside before it is replaced.
-    std::optional<std::string> _foundBytes;
-    // Why a path that names no regular file cannot be saved to.
-    std::string _notAFileReason;
-    FileIdentity _fileIdentity;
     // The values set since the last successful flush.
     std::map<std::string, bool> _unsaved;
-    bool _leftoversRemoved = false;
-    // The root dictionary of the property list (a libplist node).
-    std::unique_ptr<void, PlistDeleter> _root;
+    // The root dictionary of the property list.
+    OwnedPropertyList _root;
 };

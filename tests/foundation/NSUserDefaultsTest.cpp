@@ -17,16 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string xmlOf(plist_t plist)
-{
-    char* xml = nullptr;
-    uint32_t length = 0;
-    plist_to_xml(plist, &xml, &length);
-    std::string text(xml, length);
-    plist_to_xml_free(xml);
-    return text;
-}
-
 class NSUserDefaultsTest : public testing::Test {
 protected:
     void TearDown() override

@@ -35,14 +35,29 @@ PlistPtr readPlistFile(const std::filesystem::path& path)
     return PlistPtr(plist);
 }
 
-std::string binaryPlistBytes(plist_t plist)
+namespace {
+
+// What ENCODE writes for PLIST, in the buffer that RELEASE frees.
+std::string encoded(plist_t plist, void (*encode)(plist_t, char**, uint32_t*), void (*release)(char*))
 {
     char* data = nullptr;
     uint32_t size = 0;
-    plist_to_bin(plist, &data, &size);
-    std::string bytes(data, size);
-    plist_to_bin_free(data);
+    encode(plist, &data, &size);
+    std::string bytes = data ? std::string(data, size) : std::string();
+    release(data);
     return bytes;
+}
+
+} // namespace
+
+std::string binaryPlistBytes(plist_t plist)
+{
+    return encoded(plist, plist_to_bin, plist_to_bin_free);
+}
+
+std::string xmlOf(plist_t plist)
+{
+    return encoded(plist, plist_to_xml, plist_to_xml_free);
 }
 
 std::string xmlPlistWithDictionaryBody(const std::string& body)

@@ -22,5 +22,7 @@ std::vector<std::string> namesIn(const std::filesystem::path& folder);
 // The parsed file (binary or XML), or null when it is missing or does not parse.
 PlistPtr readPlistFile(const std::filesystem::path& path);
 std::string binaryPlistBytes(plist_t plist);
+// The property list as libplist writes it in XML, for comparing two lists in a readable form.
+std::string xmlOf(plist_t plist);
 // An XML property list whose root dictionary holds the given <key>/<value> elements.
 std::string xmlPlistWithDictionaryBody(const std::string& body);
