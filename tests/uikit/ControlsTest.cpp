@@ -123,10 +123,12 @@ TEST_F(ControlsTest, CustomButtonDrawsItsImageOnlyAndDarkensItWhenPressed)
     EXPECT_EQ(_application->hitTest({ 232, 393 }), button.get());
 }
 
+constexpr GifColorType kGIFColors[] = { { 255, 0, 0 }, { 0, 255, 0 }, { 0, 0, 255 }, { 255, 255, 255 } };
+
 // GIF bytes made with giflib's own encoder.
 struct GIFMaker {
     int width = 4, height = 4;
-    std::vector<GifColorType> palette { { 255, 0, 0 }, { 0, 255, 0 }, { 0, 0, 255 }, { 255, 255, 255 } };
+    std::vector<GifColorType> palette { std::begin(kGIFColors), std::end(kGIFColors) };
     int transparent = -1;
     bool interlaced = false;
     // Index of each pixel, row by row in display order.
