@@ -1,3 +1,4 @@
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +11,7 @@
 #include <fstream>
 #include <optional>
 #include <poll.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -34,68 +33,28 @@ public:
     // Starts the program headless on ROOT; its standard input is a pipe, or INPUT_FILE when given.
     DrivenProgram(const std::string& root, const std::optional<std::string>& inputFile = std::nullopt)
         : _deadline(Clock::now() + kSessionLimit)
+        , _readsFile(inputFile.has_value())
+        , _file(inputFile ? open(inputFile->c_str(), O_RDONLY | O_CLOEXEC) : -1)
+        , _program({ ZENTROVA_PROGRAM, "--headless", "--dry-run", "--root", root }, options(_file))
+        , _fds { _program.output(), _program.error() }
     {
         // A write to a program that has gone must fail the test, not end it.
         std::signal(SIGPIPE, SIG_IGN);
-        int input[2], out[2], err[2];
-        if (pipe2(input, O_CLOEXEC) || pipe2(out, O_CLOEXEC) || pipe2(err, O_CLOEXEC))
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        if (inputFile)
-            posix_spawn_file_actions_addopen(&actions, 0, inputFile->c_str(), O_RDONLY, 0);
-        else
-            posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-        std::vector<std::string> arguments = { ZENTROVA_PROGRAM, "--headless", "--dry-run", "--root", root };
-        std::vector<char*> argv;
-        for (auto& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        // Under the sanitizers the leak checker's note of what it suppressed would end standard
-        // error; what the app itself wrote there is what is checked.
-        std::vector<std::string> variables;
-        for (char** variable = environ; *variable; ++variable) {
-            variables.emplace_back(*variable);
-            if (variables.back().starts_with("LSAN_OPTIONS="))
-                variables.back() += ":print_suppressions=0";
-        }
-        std::vector<char*> environment;
-        for (auto& variable : variables)
-            environment.push_back(variable.data());
-        environment.push_back(nullptr);
-        if (posix_spawn(&_pid, argv[0], &actions, nullptr, argv.data(), environment.data()) != 0)
-            _pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(input[0]);
-        close(out[1]);
-        close(err[1]);
-        _input = input[1];
-        _fds[Out] = out[0];
-        _fds[Err] = err[0];
     }
 
     ~DrivenProgram()
     {
-        closeInput();
-        if (_pid > 0 && !_status) {
-            kill(_pid, SIGKILL);
-            waitpid(_pid, nullptr, 0);
-        }
-        for (int fd : _fds) {
-            if (fd >= 0)
-                close(fd);
-        }
+        if (_file >= 0)
+            close(_file);
     }
 
-    bool started() const { return _pid > 0; }
+    bool started() const { return _program.started() && (_file >= 0) == _readsFile; }
 
     bool send(const std::string& text)
     {
         size_t sent = 0;
         while (sent < text.size()) {
-            ssize_t count = write(_input, text.data() + sent, text.size() - sent);
+            ssize_t count = write(_program.input(), text.data() + sent, text.size() - sent);
             if (count < 0 && errno == EINTR)
                 continue;
             if (count <= 0)
@@ -105,12 +64,7 @@ public:
         return true;
     }
 
-    void closeInput()
-    {
-        if (_input >= 0)
-            close(_input);
-        _input = -1;
-    }
+    void closeInput() { _program.closeInput(); }
 
     // The next whole line on the stream, without its break; none once the stream has ended or the
     // session has run out of time.
@@ -139,16 +93,30 @@ public:
     std::optional<int> exitStatus()
     {
         while ((_fds[Out] >= 0 || _fds[Err] >= 0) && readSome()) { }
-        if (_fds[Out] >= 0 || _fds[Err] >= 0 || _pid <= 0)
+        if (_fds[Out] >= 0 || _fds[Err] >= 0)
             return std::nullopt;
-        int status = 0;
-        if (waitpid(_pid, &status, 0) != _pid)
-            return std::nullopt;
-        _status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        return _status;
+        return _program.wait();
     }
 
 private:
+    // The input is a pipe unless it is FILE; what is written and read goes through pipes.
+    static ChildProcess::Options options(int file)
+    {
+        using Stream = ChildProcess::Stream;
+        ChildProcess::Options options { .input = file >= 0 ? Stream::Inherit : Stream::Pipe, .output = Stream::Pipe, .error = Stream::Pipe };
+        if (file >= 0)
+            options.descriptors.emplace_back(file, 0);
+        // Under the sanitizers the leak checker's note of what it suppressed would end standard
+        // error; what the app itself wrote there is what is checked.
+        options.environment.emplace();
+        for (char** variable = environ; *variable; ++variable) {
+            options.environment->emplace_back(*variable);
+            if (options.environment->back().starts_with("LSAN_OPTIONS="))
+                options.environment->back() += ":print_suppressions=0";
+        }
+        return options;
+    }
+
     // Waits for output on either stream and keeps it; false when time ran out.
     bool readSome()
     {
@@ -169,7 +137,7 @@ private:
             if (count > 0) {
                 _buffers[stream].append(chunk, size_t(count));
             } else if (count == 0 || errno != EINTR) {
-                close(_fds[stream]);
+                // The program's object closes the pipe; the stream is only marked as ended here.
                 _fds[stream] = -1;
             }
         }
@@ -177,11 +145,11 @@ private:
     }
 
     Clock::time_point _deadline;
-    pid_t _pid = -1;
-    int _input = -1;
-    int _fds[2] = { -1, -1 };
+    bool _readsFile;
+    int _file;
+    ChildProcess _program;
+    int _fds[2];
     std::string _buffers[2];
-    std::optional<int> _status;
 };
 
 const nlohmann::json* findById(const nlohmann::json& node, const std::string& id)

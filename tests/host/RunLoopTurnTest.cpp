@@ -2,6 +2,7 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/uikit/UIView.h"
+#include "tests/support/UIKitFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -9,14 +10,9 @@
 
 namespace {
 
-class RunLoopTurn : public testing::Test {
+class RunLoopTurn : public MainLoopFixture {
 protected:
     void SetUp() override { UITakeNeedsDisplay(); }
-    void TearDown() override
-    {
-        NSRunLoop::mainRunLoop().discardQueuedWork();
-        CAAnimationEngine::shared().reset();
-    }
 };
 
 TEST_F(RunLoopTurn, WorkThenTheClockThenWhatItQueuedThenOneFrame)

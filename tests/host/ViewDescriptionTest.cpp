@@ -1,7 +1,5 @@
-#include "platform/foundation/NSRunLoop.h"
 #include "platform/host/Automation.h"
 #include "platform/host/TreeDump.h"
-#include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/uikit/UIButton.h"
@@ -11,6 +9,7 @@
 #include "platform/uikit/UISwitch.h"
 #include "platform/uikit/UITextView.h"
 #include "platform/uikit/UIWindow.h"
+#include "tests/support/UIKitFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -27,13 +26,11 @@ public:
 
 // A window of every view kind the hosts describe, driven through the automation of the headless
 // host.
-class ViewDescription : public testing::Test {
+class ViewDescription : public UIKitFixture {
 protected:
     void SetUp() override
     {
-        UIScreen::mainScreen().configure({ 320, 568 }, 2);
-        _application = UIApplication::create();
-        UIApplication::setSharedApplication(_application.get());
+        UIKitFixture::SetUp();
         _window = UIWindow::initWithFrame(UIScreen::mainScreen().bounds());
 
         _bar = UINavigationBar::create();
@@ -59,15 +56,8 @@ protected:
         _window->makeKeyAndVisible();
         _automation = std::make_unique<Automation>(*_application, DeviceProfile { "test", 320, 568, 2, "Test" }, _out);
     }
-    void TearDown() override
-    {
-        NSRunLoop::mainRunLoop().discardQueuedWork();
-        CAAnimationEngine::shared().reset();
-        UIApplication::setSharedApplication(nullptr);
-    }
 
     std::shared_ptr<Taps> _taps = Taps::create();
-    std::shared_ptr<UIApplication> _application;
     std::shared_ptr<UIWindow> _window;
     std::shared_ptr<UINavigationBar> _bar;
     std::shared_ptr<UISwitch> _toggle;

@@ -24,7 +24,7 @@ class AppHarness {
 public:
     struct Options {
         std::string device = "iphone-5s";
-        std::map<std::string, bool> preferences;
+        std::map<std::string, bool> preferences = {};
         bool launch = true;
         // The bytes of the bundle's CHANGELOG.txt; none stages the one the app ships, and a file
         // can be taken away again with removeChangelog().

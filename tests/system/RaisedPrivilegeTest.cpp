@@ -1,4 +1,5 @@
 #include "platform/system/PrivilegedHelperProtocol.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/PlistFiles.h"
 #include "tests/support/TempDir.h"
 
@@ -15,7 +16,6 @@
 #include <sstream>
 #include <sched.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -25,35 +25,9 @@
 
 namespace fs = std::filesystem;
 
-extern char** environ;
-
 namespace {
 
-// The null-terminated array of pointers that exec takes, into STRINGS.
-std::vector<char*> pointersTo(std::vector<std::string>& strings)
-{
-    std::vector<char*> pointers;
-    for (auto& string : strings)
-        pointers.push_back(string.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
-int runTool(std::vector<std::string> arguments)
-{
-    auto argv = pointersTo(arguments);
-    // The tool's chatter goes nowhere; its status says what happened.
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    int status = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0)
-        waitpid(pid, &status, 0);
-    posix_spawn_file_actions_destroy(&actions);
-    return status;
-}
+using Stream = ChildProcess::Stream;
 
 // A user made for one test and removed after it, with no home and no login.
 class ThrowawayUser {
@@ -61,7 +35,7 @@ public:
     ThrowawayUser()
         : _name("zentrova-t" + std::to_string(getpid()))
     {
-        if (runTool({ "/usr/sbin/useradd", "--no-create-home", "--shell", "/usr/sbin/nologin", _name }) != 0)
+        if (runQuietly({ "/usr/sbin/useradd", "--no-create-home", "--shell", "/usr/sbin/nologin", _name }) != 0)
             return;
         if (auto* entry = getpwnam(_name.c_str())) {
             _uid = entry->pw_uid;
@@ -72,7 +46,7 @@ public:
     ~ThrowawayUser()
     {
         if (_made)
-            runTool({ "/usr/sbin/userdel", _name });
+            runQuietly({ "/usr/sbin/userdel", _name });
     }
     ThrowawayUser(const ThrowawayUser&) = delete;
     ThrowawayUser& operator=(const ThrowawayUser&) = delete;
@@ -148,20 +122,10 @@ protected:
         auto outPath = dir.path() / "out.txt", errPath = dir.path() / "err.txt";
         int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        auto argv = pointersTo(arguments);
-        auto environment = hostileEnvironment();
-        pid_t pid = fork();
-        if (pid == 0) {
-            dup2(out, 1);
-            dup2(err, 2);
-            becomeTheUserAndStart(argv, environment, asRoot);
-        }
+        ProgramRun result;
+        result.status = ChildProcess(arguments, startedBy(asRoot, { .descriptors = { { out, 1 }, { err, 2 } } })).wait().value_or(-1);
         close(out);
         close(err);
-        ProgramRun result;
-        int status = 0;
-        waitpid(pid, &status, 0);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         result.out = readFileBytes(outPath);
         result.err = readFileBytes(errPath);
         return result;
@@ -177,14 +141,18 @@ protected:
             "LD_PRELOAD=/tmp/evil.so", "HOME=/nonexistent", "LANG=C.UTF-8", "BASH_FUNC_kill%%=() { :; }" };
     }
 
-    // In a forked child: takes the throwaway user's identity (unless asRoot) and starts ARGV.
-    [[noreturn]] void becomeTheUserAndStart(std::vector<char*>& argv, std::vector<std::string>& environment, bool asRoot)
+    // OPTIONS for a start by the throwaway user, who takes their identity before the program
+    // starts, or by root, as a control; the environment is the hostile one unless given.
+    ChildProcess::Options startedBy(bool asRoot, ChildProcess::Options options = {}) const
     {
-        auto envp = pointersTo(environment);
-        if (!asRoot && (setgroups(0, nullptr) != 0 || setgid(user.gid()) != 0 || setuid(user.uid()) != 0))
-            _exit(125);
-        execve(argv[0], argv.data(), envp.data());
-        _exit(126);
+        if (!options.environment)
+            options.environment = hostileEnvironment();
+        if (!asRoot) {
+            options.beforeExec = [uid = user.uid(), gid = user.gid()] {
+                return setgroups(0, nullptr) == 0 && setgid(gid) == 0 && setuid(uid) == 0;
+            };
+        }
+        return options;
     }
 
     static uid_t ownerOf(const fs::path& path)
@@ -375,31 +343,20 @@ TEST_F(RaisedPrivilege, NothingThatDrawsHoldsRootAndTheHelperDiesWithTheApp)
 {
     // The helper becomes this process's child when the app dies, so that its end can be waited for.
     ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
-    std::vector<std::string> arguments { program.string(), "--headless", "--root", deviceRoot.string() };
-    auto argv = pointersTo(arguments);
-    auto environment = hostileEnvironment();
-    int input[2], output[2];
-    ASSERT_EQ(pipe2(input, O_CLOEXEC), 0);
-    ASSERT_EQ(pipe2(output, O_CLOEXEC), 0);
-    pid_t app = fork();
-    if (app == 0) {
-        dup2(input[0], 0);
-        dup2(output[1], 1);
-        becomeTheUserAndStart(argv, environment, false);
-    }
-    close(input[0]);
-    close(output[1]);
+    ChildProcess app({ program.string(), "--headless", "--root", deviceRoot.string() },
+        startedBy(false, { .input = Stream::Pipe, .output = Stream::Pipe }));
     // Once the app has answered, every library it links is loaded and initialised.
-    ASSERT_EQ(write(input[1], "tree\n", 5), 5);
+    ASSERT_EQ(write(app.input(), "tree\n", 5), 5);
     char first = 0;
-    ASSERT_EQ(read(output[0], &first, 1), 1);
+    ASSERT_EQ(read(app.output(), &first, 1), 1);
     EXPECT_EQ(first, '{');
 
-    auto children = readFileBytes(fs::path("/proc") / std::to_string(app) / "task" / std::to_string(app) / "children");
+    auto pid = std::to_string(app.pid());
+    auto children = readFileBytes(fs::path("/proc") / pid / "task" / pid / "children");
     ASSERT_FALSE(children.empty()) << "the app started no helper";
     pid_t helper = std::stoi(children);
 
-    auto appIdentity = identityOf(app);
+    auto appIdentity = identityOf(app.pid());
     EXPECT_TRUE(holdsNoRoot(appIdentity)) << appIdentity.uids << " / " << appIdentity.gids << " / " << appIdentity.permittedCapabilities;
     auto helperIdentity = identityOf(helper);
     EXPECT_EQ(helperIdentity.uids, "0\t0\t0\t0");
@@ -410,10 +367,8 @@ TEST_F(RaisedPrivilege, NothingThatDrawsHoldsRootAndTheHelperDiesWithTheApp)
     EXPECT_EQ(helperIdentity.descriptors, std::vector<std::string> { "3" });
     EXPECT_EQ(helperIdentity.environment, (std::vector<std::string> { "PATH=/usr/sbin:/usr/bin:/sbin:/bin", "HOME=/nonexistent", "LANG=C.UTF-8" }));
 
-    kill(app, SIGKILL);
-    waitpid(app, nullptr, 0);
-    close(input[1]);
-    close(output[0]);
+    app.kill(SIGKILL);
+    app.wait();
     // No root process outlives the app: the helper ends, and is reaped here.
     int status = 0;
     EXPECT_EQ(waitpid(helper, &status, 0), helper);
@@ -426,19 +381,13 @@ public:
     PrivateDisplay()
     {
         int ends[2];
-        if (access("/usr/bin/Xvfb", X_OK) != 0 || pipe(ends) != 0)
+        if (access("/usr/bin/Xvfb", X_OK) != 0 || pipe2(ends, O_CLOEXEC) != 0)
             return;
-        _server = fork();
-        if (_server == 0) {
-            close(ends[0]);
-            int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            dup2(null, 2);
-            auto descriptor = std::to_string(ends[1]);
-            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", descriptor.c_str(), "-ac", "-nolisten", "tcp", "-screen", "0",
-                "1280x1024x24", nullptr);
-            _exit(127);
-        }
+        // The server writes its display's number to the descriptor it is given.
+        auto descriptor = std::to_string(ends[1]);
+        _server.emplace(std::vector<std::string> { "/usr/bin/Xvfb", "-displayfd", descriptor, "-ac", "-nolisten", "tcp", "-screen",
+                            "0", "1280x1024x24" },
+            ChildProcess::Options { .output = Stream::Null, .error = Stream::Null, .descriptors = { { ends[1], ends[1] } } });
         close(ends[1]);
         std::string number;
         char c = 0;
@@ -450,9 +399,9 @@ public:
     }
     ~PrivateDisplay()
     {
-        if (_server > 0) {
-            kill(_server, SIGTERM);
-            waitpid(_server, nullptr, 0);
+        if (_server) {
+            _server->kill(SIGTERM);
+            _server->wait();
         }
     }
     PrivateDisplay(const PrivateDisplay&) = delete;
@@ -461,7 +410,7 @@ public:
     const std::string& name() const { return _name; }
 
 private:
-    pid_t _server = -1;
+    std::optional<ChildProcess> _server;
     std::string _name;
 };
 
@@ -489,30 +438,19 @@ TEST_F(RaisedPrivilege, AUserLibraryTheWindowLoadsCannotTakeRoot)
     for (auto& way : ways) {
         SCOPED_TRACE(way.name);
         fs::remove(report);
-        std::vector<std::string> arguments { program.string(), "--dry-run", "--root", deviceRoot.string() };
-        auto argv = pointersTo(arguments);
         auto environment = hostileEnvironment();
         environment.push_back("DISPLAY=" + display.name());
         environment.push_back("ZENTROVA_TEST_REPORT=" + report.string());
         environment.push_back("SDL_VIDEODRIVER=x11");
         environment.insert(environment.end(), way.variables.begin(), way.variables.end());
-        pid_t app = fork();
-        if (app == 0) {
-            int null = open("/dev/null", O_RDWR);
-            dup2(null, 0);
-            dup2(null, 1);
-            dup2(null, 2);
-            becomeTheUserAndStart(argv, environment, false);
-        }
+        ChildProcess app({ program.string(), "--dry-run", "--root", deviceRoot.string() },
+            startedBy(false, { .environment = environment, .input = Stream::Null, .output = Stream::Null, .error = Stream::Null }));
         // The library ends the app once it has reported; an app that never loads it is stopped
         // once its window has long been up.
-        int status = 0;
-        for (int turn = 0; turn < 2000 && waitpid(app, &status, WNOHANG) == 0; ++turn)
+        for (int turn = 0; turn < 2000 && !app.poll(); ++turn)
             usleep(10000);
-        if (waitpid(app, &status, WNOHANG) == 0) {
-            kill(app, SIGKILL);
-            waitpid(app, &status, 0);
-        }
+        app.kill(SIGKILL);
+        app.wait();
         EXPECT_EQ(readFileBytes(report), "loaded, no root\n");
     }
 }
@@ -547,16 +485,8 @@ TEST_F(RaisedPrivilege, TheHelperRefusesEveryOtherMessageAndRunsNothingForIt)
         int ends[2];
         if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0)
             return 10;
-        pid_t helper = fork();
-        if (helper == 0) {
-            dup2(ends[1], kDescriptor);
-            char name[] = "helper";
-            char* argv[] = { name, nullptr };
-            char path[] = "PATH=/usr/bin:/bin";
-            char* envp[] = { path, nullptr };
-            execve(ZENTROVA_BIN_DIR "/zentrova-privileged-helper", argv, envp);
-            _exit(127);
-        }
+        ChildProcess helper({ ZENTROVA_BIN_DIR "/zentrova-privileged-helper" },
+            { .environment = std::vector<std::string> { "PATH=/usr/bin:/bin" }, .descriptors = { { ends[1], kDescriptor } } });
         close(ends[1]);
         auto answer = [&](const void* message, size_t length) {
             if (length && send(ends[0], message, length, MSG_NOSIGNAL) != ssize_t(length))
@@ -593,9 +523,7 @@ TEST_F(RaisedPrivilege, TheHelperRefusesEveryOtherMessageAndRunsNothingForIt)
         if (answer(&reboot, sizeof reboot) != Outcome::Performed)
             return 13;
         close(ends[0]);
-        int status = -1;
-        waitpid(helper, &status, 0);
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 14;
+        return helper.wait() == 0 ? 0 : 14;
     });
     ASSERT_EQ(result, 0) << shell.log();
     EXPECT_EQ(linesStartingWith(shell.log(), "arg "), (std::vector<std::string> { "-c", "kill 1" }));

@@ -1,6 +1,4 @@
-#include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSURL.h"
-#include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/render/Painter.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIButton.h"
@@ -11,6 +9,7 @@
 #include "platform/uikit/UIWindow.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/UIKitFixture.h"
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>
@@ -20,29 +19,7 @@
 
 namespace {
 
-class ControlsTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        UIScreen::mainScreen().configure({ 320, 568 }, 2);
-        _application = UIApplication::create();
-        UIApplication::setSharedApplication(_application.get());
-    }
-    void TearDown() override
-    {
-        NSRunLoop::mainRunLoop().discardQueuedWork();
-        CAAnimationEngine::shared().reset();
-        UIApplication::setSharedApplication(nullptr);
-    }
-    static void settle()
-    {
-        while (NSRunLoop::mainRunLoop().hasQueuedWork() || CAAnimationEngine::shared().isAnimating()) {
-            NSRunLoop::mainRunLoop().drainQueue();
-            CAAnimationEngine::shared().finishAll();
-        }
-    }
-    std::shared_ptr<UIApplication> _application;
-};
+using ControlsTest = UIKitFixture;
 
 // Records each value-changed action with the switch's state at that moment.
 class SwitchWatcher final : public NSObject {
@@ -146,10 +123,12 @@ TEST_F(ControlsTest, CustomButtonDrawsItsImageOnlyAndDarkensItWhenPressed)
     EXPECT_EQ(_application->hitTest({ 232, 393 }), button.get());
 }
 
+constexpr GifColorType kGIFColors[] = { { 255, 0, 0 }, { 0, 255, 0 }, { 0, 0, 255 }, { 255, 255, 255 } };
+
 // GIF bytes made with giflib's own encoder.
 struct GIFMaker {
     int width = 4, height = 4;
-    std::vector<GifColorType> palette { { 255, 0, 0 }, { 0, 255, 0 }, { 0, 0, 255 }, { 255, 255, 255 } };
+    std::vector<GifColorType> palette { std::begin(kGIFColors), std::end(kGIFColors) };
     int transparent = -1;
     bool interlaced = false;
     // Index of each pixel, row by row in display order.

@@ -7,6 +7,7 @@
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"
+#include "tests/support/UIKitFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -21,28 +22,14 @@ public:
 };
 
 // A root screen in the key window, as the app has one, with screens presented over it.
-class Presentation : public testing::Test {
+class Presentation : public UIKitFixture {
 protected:
     void SetUp() override
     {
-        UIScreen::mainScreen().configure({ 320, 568 }, 2);
-        _application = UIApplication::create();
-        UIApplication::setSharedApplication(_application.get());
+        UIKitFixture::SetUp();
         _window = UIWindow::initWithFrame(UIScreen::mainScreen().bounds());
         _window->addSubview(_root->viewIfLoaded());
         _window->makeKeyAndVisible();
-    }
-    void TearDown() override
-    {
-        NSRunLoop::mainRunLoop().discardQueuedWork();
-        CAAnimationEngine::shared().reset();
-        NSNotificationCenter::defaultCenter().removeAllObservers();
-        UIApplication::setSharedApplication(nullptr);
-    }
-    static void settle()
-    {
-        while (runLoopIsBusy())
-            turnRunLoop(finishEveryAnimation, nullptr);
     }
     static void advance(double seconds)
     {
@@ -50,7 +37,6 @@ protected:
     }
     UIPresentationStack& stack() { return _application->presentationStack(); }
 
-    std::shared_ptr<UIApplication> _application;
     std::shared_ptr<Screen> _root = [] {
         auto root = Screen::create();
         root->view();

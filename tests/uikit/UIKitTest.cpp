@@ -1,5 +1,3 @@
-#include "platform/foundation/NSRunLoop.h"
-#include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/uikit/NSLayoutConstraint.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIApplication.h"
@@ -7,34 +5,13 @@
 #include "platform/uikit/UISwitch.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"
+#include "tests/support/UIKitFixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class UIKitTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        UIScreen::mainScreen().configure({ 320, 568 }, 2);
-        _application = UIApplication::create();
-        UIApplication::setSharedApplication(_application.get());
-    }
-    void TearDown() override
-    {
-        NSRunLoop::mainRunLoop().discardQueuedWork();
-        CAAnimationEngine::shared().reset();
-        UIApplication::setSharedApplication(nullptr);
-    }
-    static void settle()
-    {
-        while (NSRunLoop::mainRunLoop().hasQueuedWork() || CAAnimationEngine::shared().isAnimating()) {
-            NSRunLoop::mainRunLoop().drainQueue();
-            CAAnimationEngine::shared().finishAll();
-        }
-    }
-    std::shared_ptr<UIApplication> _application;
-};
+using UIKitTest = UIKitFixture;
 
 class AnswerCounter final : public NSObject, public UIAlertViewDelegate {
 public:

@@ -1,6 +1,5 @@
 #include "platform/uikit/UITextView.h"
 
-#include "platform/foundation/NSRunLoop.h"
 #include "platform/quartzcore/CAAnimationEngine.h"
 #include "platform/render/Painter.h"
 #include "platform/uikit/UIApplication.h"
@@ -8,6 +7,7 @@
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIWindow.h"
 #include "tests/support/Pixels.h"
+#include "tests/support/UIKitFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +16,15 @@ namespace {
 constexpr UIColor kRed = UIColor::colorWithRed(1, 0, 0, 1);
 constexpr UIColor kBlue = UIColor::colorWithRed(0, 0, 1, 1);
 
-class UITextViewTest : public testing::Test {
+class UITextViewTest : public UIKitFixture {
 protected:
+    UITextViewTest()
+        : UIKitFixture(1)
+    {
+    }
     void SetUp() override
     {
-        UIScreen::mainScreen().configure({ 320, 568 }, 1);
-        _application = UIApplication::create();
-        UIApplication::setSharedApplication(_application.get());
+        UIKitFixture::SetUp();
         _window = UIWindow::initWithFrame(UIScreen::mainScreen().bounds());
         _window->makeKeyAndVisible();
         _view = UITextView::create();
@@ -30,12 +32,6 @@ protected:
         _view->setFrame(CGRectMake(0, 64, 320, 200));
         _view->setEditable(false);
         _window->addSubview(_view);
-    }
-    void TearDown() override
-    {
-        NSRunLoop::mainRunLoop().discardQueuedWork();
-        CAAnimationEngine::shared().reset();
-        UIApplication::setSharedApplication(nullptr);
     }
     // A touch at a point of the view, delivered as the window delivers it.
     void touch(UITouchPhase phase, CGPoint inView)
@@ -62,7 +58,6 @@ protected:
         return columns;
     }
 
-    std::shared_ptr<UIApplication> _application;
     std::shared_ptr<UIWindow> _window;
     std::shared_ptr<UITextView> _view;
 };
