@@ -61,7 +61,7 @@ std::shared_ptr<NSAttributedString> emphasised(const LongText& source)
     auto base = NSAttributedString::initWithString(source.text, regular);
     auto text = NSMutableAttributedString::initWithAttributedString(*base);
     NSDictionary bold { { NSFontAttributeName, UIFont::boldSystemFontOfSize(16) },
-        { NSForegroundColorAttributeName, UIColor::colorWithRed(0, 122 / 255.0, 1, 1) } };
+        { NSForegroundColorAttributeName, kSystemTintColor } };
     size_t every = std::max<size_t>(1, source.headings.size() / 2000);
     for (size_t i = 0; i < source.headings.size(); i += every)
         text->setAttributes(bold, source.headings[i]);

@@ -10,6 +10,7 @@
 #include "platform/render/Painter.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UIPasteboard.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
@@ -177,7 +178,7 @@ void SDLHost::setWindowIcon()
     painter.beginFrame();
     painter.clear({ 0, 0, 0, 0 });
     painter.fillRoundedRect({ 2, 2, kSize - 4, kSize - 4 }, 14, { 0.09, 0.09, 0.11, 1 });
-    render::RGBA tint { 0, 122 / 255.0, 1, 1 };
+    render::RGBA tint = toRGBA(kSystemTintColor);
     constexpr double kPi = 3.14159265358979323846, kGap = 0.62;
     painter.strokeArc(32, 35, 16, -kPi / 2 + kGap, 3 * kPi / 2 - kGap, 5.5, tint);
     painter.line(32, 13, 32, 33, 5.5, tint);

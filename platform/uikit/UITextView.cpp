@@ -12,7 +12,7 @@
 
 namespace {
 // The tint blue, faint, behind selected text.
-constexpr render::RGBA kSelectionColor { 0, 122 / 255.0, 1, 0.2 };
+constexpr UIColor kSelectionColor = kSystemTintColor.colorWithAlphaComponent(CGFloat(0.2));
 }
 
 std::shared_ptr<UITextView> UITextView::create(CGRect frame)
@@ -386,7 +386,7 @@ void UITextView::drawContent(render::Painter& painter)
     double bottom = top + b.size.height;
     if (_selectedRange.length)
         painter.fillTextRange(*laidOut, kLinePadding, originY, _selectedRange.location, _selectedRange.end(), top, bottom,
-            kSelectionColor);
+            toRGBA(kSelectionColor));
     painter.drawTextLayout(*laidOut, kLinePadding, originY, top, bottom, toRGBA(_textColor));
     painter.restore();
 }

@@ -89,7 +89,7 @@ TEST(TextAutomation, RunsWithoutAFontOrColourShowNull)
     auto view = addTextView(app, "Version 3.0: first");
     auto text = NSMutableAttributedString::initWithString("Version 3.0: first");
     text->setAttributes({ { NSFontAttributeName, UIFont::boldSystemFontOfSize(16) },
-                            { NSForegroundColorAttributeName, UIColor::colorWithRed(0, 122 / 255.0, 1, 1) } },
+                            { NSForegroundColorAttributeName, kSystemTintColor } },
         { 0, 12 });
     view->setAttributedText(text);
     auto runs = findById(app.tree()["keyWindow"], "changes")["attributeRuns"];
