@@ -4,30 +4,6 @@
 #include "platform/uikit/UIKitRendering.h"
 #include "platform/uikit/UIViewDescription.h"
 
-render::Font toRenderFont(const UIFont& font)
-{
-    render::Font result;
-    result.family = font.isSystemFont() ? std::string() : font.fontName().utf8();
-    if (auto dash = result.family.rfind("-Bold"); dash != std::string::npos && dash + 5 == result.family.size())
-        result.family.erase(dash);
-    result.size = font.pointSize();
-    result.weight = font.isBold() ? render::FontWeight::Bold : render::FontWeight::Regular;
-    return result;
-}
-
-render::TextAlignment toRenderAlignment(NSTextAlignment alignment)
-{
-    switch (alignment) {
-    case NSTextAlignmentCenter:
-        return render::TextAlignment::Center;
-    case NSTextAlignmentRight:
-        return render::TextAlignment::Right;
-    case NSTextAlignmentLeft:
-        break;
-    }
-    return render::TextAlignment::Left;
-}
-
 namespace {
 
 render::TextStyle textStyle(const UILabel& label, const UIColor& color)

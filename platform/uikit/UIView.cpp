@@ -51,11 +51,6 @@ bool UITakeNeedsDisplay()
     return needed;
 }
 
-render::RGBA toRGBA(const UIColor& color)
-{
-    return { color.red(), color.green(), color.blue(), color.alpha() };
-}
-
 std::shared_ptr<UIView> UIView::create(CGRect frame)
 {
     return std::shared_ptr<UIView>(new UIView(frame));

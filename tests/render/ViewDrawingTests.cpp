@@ -169,7 +169,7 @@ TEST_F(LongestAlertLayout, PanelIsCentredWithTheButtonsSideBySideAtItsFoot)
 {
     for (auto& device : deviceProfiles()) {
         SCOPED_TRACE(device.name);
-        CGRect screen = CGRectMake(0, 0, device.width, device.height);
+        CGRect screen = CGRectMake(0, 0, CGFloat(device.width), CGFloat(device.height));
         alert->layoutForScreen(screen);
         EXPECT_EQ(alert->frame(), screen);
         CGRect panel = alert->panel()->frame();
@@ -244,6 +244,6 @@ TEST_F(LongestAlertLayout, MessageLabelHoldsEveryLineWithTheEmptyOne)
     // text is a band of its own, and the empty line leaves a gap a line high before "Continue?".
     EXPECT_EQ(lineHeight, 16);
     ASSERT_EQ(bands.size(), lines.size() - 1);
-    EXPECT_LE(bands.back().bottom - bands.back().top, pixels(lineHeight));
-    EXPECT_GE(bands.back().top - bands[bands.size() - 2].bottom, pixels(lineHeight) - 2);
+    EXPECT_LE(bands.back().bottom - bands.back().top, pixels(CGFloat(lineHeight)));
+    EXPECT_GE(bands.back().top - bands[bands.size() - 2].bottom, pixels(CGFloat(lineHeight)) - 2);
 }

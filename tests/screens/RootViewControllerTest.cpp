@@ -204,7 +204,7 @@ TEST(RootViewController, TouchTracking)
     EXPECT_FALSE(button->isHighlighted());
 
     // Hit testing is half-open: the bottom edge belongs to what lies below.
-    EXPECT_EQ(application.hitTest({ frame.midX(), frame.maxY() - 0.5 }), button);
+    EXPECT_EQ(application.hitTest({ frame.midX(), frame.maxY() - CGFloat(0.5) }), button);
     EXPECT_NE(application.hitTest({ frame.midX(), frame.maxY() }), button);
 }
 
