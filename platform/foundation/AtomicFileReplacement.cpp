@@ -18,7 +18,10 @@ constexpr std::string_view kTemporaryAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcde
 
 std::string temporaryNamePrefix(const std::filesystem::path& file)
 {
-    return "." + file.filename().string() + std::string(kTemporaryMarker);
+    std::string prefix(1, '.');
+    prefix += file.filename().string();
+    prefix += kTemporaryMarker;
+    return prefix;
 }
 
 bool isTemporaryName(const std::string& name, const std::string& prefix)

@@ -13,7 +13,7 @@ std::string& rootStorage()
 void setDeviceRoot(std::string root)
 {
     if (root.empty())
-        root = "/";
+        root.push_back('/');
     rootStorage() = std::move(root);
 }
 
