@@ -132,7 +132,7 @@ enum class Usage { Own, OrNext, EndsLine };
 
 // Every option: its name, what its value is called in --help (none when it takes none), whether
 // an empty value counts as none, and how it is read.
-struct OptionSpec {
+struct KnownOption {
     std::string_view name;
     std::string_view valueName;
     bool needsText;
@@ -141,7 +141,7 @@ struct OptionSpec {
 
     bool takesValue() const { return !valueName.empty(); }
 };
-constexpr OptionSpec kOptions[] = {
+constexpr KnownOption kOptions[] = {
     { "--device", "NAME", false, setDevice, Usage::OrNext },
     { "--screen", "WxH", false, setScreen },
     { "--scale", "N", false, setScale },
@@ -156,7 +156,7 @@ constexpr OptionSpec kOptions[] = {
     { "--version", "", false, setFlag<&HostOptions::version> },
 };
 
-const OptionSpec* optionNamed(std::string_view name)
+const KnownOption* optionNamed(std::string_view name)
 {
     for (auto& option : kOptions) {
         if (option.name == name)
@@ -271,8 +271,8 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments)
             joined = argument.substr(equals + 1);
             argument.resize(equals);
         }
-        auto* spec = optionNamed(argument);
-        if (!spec) {
+        auto* known = optionNamed(argument);
+        if (!known) {
             if (!argument.starts_with("-"))
                 return fail("unexpected argument " + quotedForMessage(argument));
             std::string message = "unknown option " + quotedForMessage(argument);
@@ -280,17 +280,17 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments)
                 message += "; did you mean " + std::string(*suggestion) + "?";
             return fail(message);
         }
-        if (joined && !spec->takesValue())
+        if (joined && !known->takesValue())
             return fail(argument + " takes no value");
         std::string value;
-        if (spec->takesValue()) {
+        if (known->takesValue()) {
             if (!joined && i + 1 < arguments.size())
                 joined = arguments[++i];
-            if (!joined || (spec->needsText && joined->empty()))
+            if (!joined || (known->needsText && joined->empty()))
                 return fail(argument + " needs a value");
             value = *joined;
         }
-        if (auto problem = spec->apply(options, value); !problem.empty())
+        if (auto problem = known->apply(options, value); !problem.empty())
             return fail(problem);
         // A second occurrence would silently win over the first; say so instead.
         if (!given.insert(argument).second)

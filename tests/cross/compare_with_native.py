@@ -143,17 +143,17 @@ def pixels(path):
 
 
 def compare_program(arch, native, cross, checks, workdir):
-    spec = ARCHITECTURES[arch]
-    qemu = shutil.which(spec["qemu"])
+    target = ARCHITECTURES[arch]
+    qemu = shutil.which(target["qemu"])
     if not qemu:
-        checks.check(f"{arch}: {spec['qemu']} is installed", False)
+        checks.check(f"{arch}: {target['qemu']} is installed", False)
         return
     emulated = [qemu, cross]
     program = os.path.basename(cross)
     name = f"{arch} {program}"
 
     description = subprocess.run(["file", "-L", cross], capture_output=True, text=True).stdout
-    checks.check(f"{name}: file says {spec['file']}", re.search(spec["file"], description),
+    checks.check(f"{name}: file says {target['file']}", re.search(target["file"], description),
                  description.strip())
 
     # The launch: first frame, a screenshot of it and the tree of the root screen.
@@ -182,8 +182,8 @@ def compare_program(arch, native, cross, checks, workdir):
         native_tree = json.load(f)
     with open(tree) as f:
         cross_tree = json.load(f)
-    difference = numbers_differ(native_tree, cross_tree, spec["tolerance"])
-    checks.check(f"{name}: tree of the root screen equals native (tolerance {spec['tolerance']:g})",
+    difference = numbers_differ(native_tree, cross_tree, target["tolerance"])
+    checks.check(f"{name}: tree of the root screen equals native (tolerance {target['tolerance']:g})",
                  difference is None,
                  difference or f"largest difference {largest_difference(native_tree, cross_tree):.3g}")
 
