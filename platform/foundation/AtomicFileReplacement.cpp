@@ -18,10 +18,7 @@ constexpr std::string_view kTemporaryAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcde
 
 std::string temporaryNamePrefix(const std::filesystem::path& file)
 {
-    std::string prefix(1, '.');
-    prefix += file.filename().string();
-    prefix += kTemporaryMarker;
-    return prefix;
+    return "." + file.filename().string() + std::string(kTemporaryMarker);
 }
 
 bool isTemporaryName(const std::string& name, const std::string& prefix)

@@ -13,7 +13,7 @@ std::string& rootStorage()
 void setDeviceRoot(std::string root)
 {
     if (root.empty())
-        root.push_back('/');
+        root = "/";
     rootStorage() = std::move(root);
 }
 
