@@ -14,7 +14,7 @@ ZENTROVA     := $(BUILD_DIR)/bin/Zentrova
 BUNDLE       := $(DEVICE_ROOT)/Applications/Zentrova.app
 JOBS         ?= $(shell nproc)
 # Extra arguments for the first configuring of build/ (CI passes -DZENTROVA_WERROR=ON).
-CMAKE_ARGS   ?=
+ZENTROVA_CMAKE_ARGS ?=
 
 PACKAGES := cmake ninja-build g++ pkg-config libcairo2-dev libpango1.0-dev libfontconfig-dev \
             libsdl2-dev libplist-dev libgif-dev libpng-dev nlohmann-json3-dev googletest libgtest-dev \
@@ -39,7 +39,7 @@ deps:
 	fi
 
 configure: deps
-	@[ -f $(BUILD_DIR)/build.ninja ] || cmake --preset default $(CMAKE_ARGS)
+	@[ -f $(BUILD_DIR)/build.ninja ] || cmake --preset default $(ZENTROVA_CMAKE_ARGS)
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
